@@ -1,0 +1,55 @@
+# Orvanel: `make run` starts the program on the emulated device; `make test` installs what is
+# needed, builds, and runs the tests under Wine.
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+PACKAGES   := cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
+              googletest wine wine64 xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation \
+              fonts-dejavu-core fonts-freefont-ttf util-linux
+TEST_PREFIX := $(abspath $(BUILD))/wine-test
+
+.PHONY: all deps configure build test run screenshots device-reset device-uninstall clean
+
+all: build
+
+# Install the Debian packages the build, the tests and the device need, only those missing.
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    export DEBIAN_FRONTEND=noninteractive; \
+	    apt-get update -q && apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Tests run one at a time: they share the test prefix's registry and object store.
+test: build
+	@. scripts/wine-env.sh; export WINEPREFIX=$(TEST_PREFIX); \
+	ORVANEL_TEST_PREFIX=$(TEST_PREFIX) scripts/wine-test.sh cmd /c exit 0 >/dev/null 2>&1; \
+	wineserver -p; \
+	status=0; ctest --test-dir $(BUILD) --output-on-failure --timeout 120 || status=$$?; \
+	wineserver -k 2>/dev/null || true; \
+	exit $$status
+
+run: build
+	scripts/device.sh run $(RUN_ARGS)
+
+screenshots: build
+	scripts/device.sh screenshots
+
+device-reset: build
+	scripts/device.sh reset
+
+device-uninstall:
+	scripts/device.sh uninstall
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,34 @@
+#include "config/apply.h"
+
+#include "config/store.h"
+#include "platform/pocketpc.h"
+#include "resources/resource.h"
+#include "shell/app.h"
+
+void ApplyConfig(SettingsPage** pages, int count, const wchar_t* name) {
+    bool pending = changeCount != 0 || resetCount != 0;
+    wchar_t chosen[kNameChars];
+    lstrcpynW(chosen, name ? name : L"", kNameChars);
+    wchar_t applied[kNameChars] = {};
+    bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || lstrcmpW(applied, chosen) != 0;
+
+    WriteCurrName(chosen);
+    SaveConfig(pages, count, chosen);
+
+    // Ask the window system to take up the system colours again.
+    int scratch[1] = {};
+    SetSysColors(0, scratch, reinterpret_cast<const COLORREF*>(scratch));
+
+    if (pending || appliedChanges) OfferReset();
+}
+
+void OfferReset() {
+    if (MessageBoxW(propertySheet, LoadResString(IDS_RESET_QUESTION), LoadResString(IDS_ATTENTION), MB_YESNO) ==
+        IDYES)
+        ResetDevice();
+}
+
+void ResetDevice() {
+    DWORD buffer = 0, returned = 0;
+    KernelIoControl(IOCTL_HAL_REBOOT, &buffer, sizeof(buffer), &buffer, sizeof(buffer), &returned);
+}

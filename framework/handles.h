@@ -1,0 +1,98 @@
+// Small owners for Win32 handles: each closes, deletes or restores what it holds on every path.
+// Ownership shows in the type: the owning holders release; a plain handle is borrowed.
+#pragma once
+#include <windows.h>
+#include <utility>
+
+template <typename Traits>
+class UniqueHandle {
+public:
+    using Handle = typename Traits::Handle;
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle h) : h_(h) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Traits::Invalid())) {}
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+        if (this != &o) { reset(); h_ = std::exchange(o.h_, Traits::Invalid()); }
+        return *this;
+    }
+    Handle get() const { return h_; }
+    Handle* put() { reset(); return &h_; }
+    Handle release() { return std::exchange(h_, Traits::Invalid()); }
+    void reset(Handle h = Traits::Invalid()) {
+        if (h_ != Traits::Invalid()) Traits::Close(h_);
+        h_ = h;
+    }
+    explicit operator bool() const { return h_ != Traits::Invalid(); }
+private:
+    Handle h_ = Traits::Invalid();
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+template <typename T>
+struct GdiTraits {
+    using Handle = T;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DeleteObject(h); }
+};
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DestroyIcon(h); }
+};
+struct MemDcTraits {
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DeleteDC(h); }
+};
+
+using RegKey = UniqueHandle<RegKeyTraits>;
+using FileHandle = UniqueHandle<FileTraits>;
+using FindHandle = UniqueHandle<FindTraits>;
+using OwnedPen = UniqueHandle<GdiTraits<HPEN>>;
+using OwnedBrush = UniqueHandle<GdiTraits<HBRUSH>>;
+using OwnedFont = UniqueHandle<GdiTraits<HFONT>>;
+using OwnedBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
+using OwnedIcon = UniqueHandle<IconTraits>;
+using MemoryDc = UniqueHandle<MemDcTraits>;
+
+// A device context borrowed from a window (GetDC/ReleaseDC).
+class WindowDc {
+public:
+    explicit WindowDc(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
+    ~WindowDc() { if (dc_) ReleaseDC(wnd_, dc_); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+private:
+    HWND wnd_;
+    HDC dc_;
+};
+
+// Selects an object into a DC for the holder's lifetime and restores the previous one.
+class DcSelection {
+public:
+    DcSelection(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
+    ~DcSelection() { if (old_) SelectObject(dc_, old_); }
+    DcSelection(const DcSelection&) = delete;
+    DcSelection& operator=(const DcSelection&) = delete;
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};

@@ -1,0 +1,39 @@
+// Registry access helpers. The store-key family takes a store key ("SYSTEM", "Orvanel\<name>",
+// the empty string for the root itself, or "@" and a file path) and a subkey below it; a store
+// key starting with "@" goes to the configuration file and never touches the registry.
+// The direct family addresses HKEY_CLASSES_ROOT and HKEY_CURRENT_USER and knows no store keys.
+// Sizes are in bytes. Every helper opens and closes its own key; none shows a message.
+#pragma once
+#include <windows.h>
+
+// Store-key family (root HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER for the User pair).
+BOOL WriteBinary(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
+                 const void* data, DWORD size);
+BOOL ReadBinary(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
+                void* buffer, DWORD size);
+BOOL WriteString(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
+                 const wchar_t* text);
+BOOL ReadString(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
+                wchar_t* buffer, DWORD size);
+BOOL WriteUserString(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
+                     const wchar_t* text);
+BOOL ReadUserString(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
+                    wchar_t* buffer, DWORD size);
+BOOL WriteDword(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name, DWORD value);
+// The value, or 0xFFFFFFFF when it cannot be read.
+DWORD ReadDword(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name);
+// TRUE when HKEY_LOCAL_MACHINE\first[\second] can be opened.
+BOOL KeyExists(const wchar_t* first, const wchar_t* second);
+
+// Direct family.
+BOOL PutClassString(const wchar_t* path, const wchar_t* subkey, const wchar_t* name, const wchar_t* text);
+BOOL GetClassString(const wchar_t* path, const wchar_t* subkey, const wchar_t* name,
+                    wchar_t* buffer, DWORD size);
+BOOL PutUserString(const wchar_t* path, const wchar_t* subkey, const wchar_t* name, const wchar_t* text);
+BOOL GetUserString(const wchar_t* path, const wchar_t* subkey, const wchar_t* name,
+                   wchar_t* buffer, DWORD size);
+BOOL PutUserDword(const wchar_t* path, const wchar_t* subkey, const wchar_t* name, DWORD value);
+DWORD GetUserDword(const wchar_t* path, const wchar_t* subkey, const wchar_t* name);
+
+// Deletes HKEY_LOCAL_MACHINE\path with everything below it.
+BOOL DeleteKeyTree(HKEY root, const wchar_t* path);

@@ -1,0 +1,106 @@
+#include "framework/settings_page.h"
+
+#include "platform/pocketpc.h"
+#include "resources/resource.h"
+#include "shell/app.h"
+
+namespace {
+// The property sheet's "help" notification.
+constexpr int kHelpNotification = -205;
+
+// Starts the device's help viewer on the program's help file. A device without the viewer
+// shows nothing.
+void StartHelpViewer() {
+    wchar_t commandLine[] = L"peghelp file:orvanel.htc";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+SettingsPage* PageFromWindow(HWND dialog) {
+    return reinterpret_cast<SettingsPage*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+}
+
+SettingsPage* FindPage(DWORD tag) {
+    for (int i = 0; i < pageCount; ++i)
+        if (pageList[i] && pageList[i]->IsKind(tag)) return pageList[i];
+    return nullptr;
+}
+}  // namespace
+
+SettingsPage::SettingsPage(HINSTANCE instance, WORD portraitId, const wchar_t* pageTitle)
+    : portraitDialogId(portraitId) {
+    ZeroMemory(title, sizeof(title));
+    ZeroMemory(&pageDesc, sizeof(pageDesc));
+    pageDesc.dwSize = sizeof(pageDesc);
+    pageDesc.dwFlags = PSP_USECALLBACK | PSP_PREMATURE;
+    pageDesc.hInstance = instance;
+    pageDesc.pszTemplate = MAKEINTRESOURCEW(portraitId);
+    if (pageTitle) {
+        lstrcpynW(title, pageTitle, 64);
+        pageDesc.dwFlags |= PSP_USETITLE;
+        pageDesc.pszTitle = title;
+    }
+    pageDesc.pfnDlgProc = PageDialogProc;
+    pageDesc.lParam = reinterpret_cast<LPARAM>(this);
+    pageDesc.pfnCallback = PageCallback;
+    pageHandle = CreatePropertySheetPageW(&pageDesc);
+    if (!pageHandle) createError = GetLastError();
+}
+
+int SettingsPage::OnPageCallback(HWND, UINT, PROPSHEETPAGEW*) { return 1; }
+BOOL SettingsPage::OnMessage(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+BOOL SettingsPage::GrabSystem() { return TRUE; }
+BOOL SettingsPage::ApplySystem() { return TRUE; }
+BOOL SettingsPage::Load(const wchar_t*) { return TRUE; }
+BOOL SettingsPage::Save(const wchar_t*) { return TRUE; }
+BOOL SettingsPage::IsKind(DWORD tag) { return tag == kTagPage; }
+INT_PTR SettingsPage::QueryItem(int, INT_PTR) { return 0; }
+INT_PTR SettingsPage::QueryValue(int index, INT_PTR reserved) { return QueryItem(index, reserved); }
+INT_PTR SettingsPage::QueryData(int index, INT_PTR reserved) { return QueryItem(index, reserved); }
+
+INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* desc = reinterpret_cast<PROPSHEETPAGEW*>(lParam);
+        auto* page = desc ? reinterpret_cast<SettingsPage*>(desc->lParam) : nullptr;
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
+        SHINITDLGINFO info = {SHIDIM_FLAGS, dialog,
+                              SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
+        SHInitDialog(&info);
+        SHDoneButton(dialog, SHDB_HIDE);
+        if (page) {
+            page->hwnd = dialog;
+            if (!page->GrabSystem()) ShowCriticalErrorId(IDS_CANT_GRAB);
+        }
+    } else if (message == WM_NOTIFY && lParam &&
+               reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(kHelpNotification)) {
+        StartHelpViewer();
+    }
+    SettingsPage* page = PageFromWindow(dialog);
+    if (!page) return FALSE;
+    return page->OnMessage(dialog, message, wParam, lParam);
+}
+
+UINT CALLBACK PageCallback(HWND wnd, UINT message, PROPSHEETPAGEW* desc) {
+    auto* page = desc ? reinterpret_cast<SettingsPage*>(desc->lParam) : nullptr;
+    if (!page) return 1;
+    return static_cast<UINT>(page->OnPageCallback(wnd, message, desc));
+}
+
+INT_PTR FindPageValue(DWORD tag, int index, INT_PTR reserved) {
+    SettingsPage* page = FindPage(tag);
+    return page ? page->QueryValue(index, reserved) : 0;
+}
+
+INT_PTR FindPageItem(DWORD tag, int index, INT_PTR reserved) {
+    SettingsPage* page = FindPage(tag);
+    return page ? page->QueryItem(index, reserved) : 0;
+}
+
+bool IsSystemStoreKey(const wchar_t* storeKey) {
+    return storeKey && lstrcmpiW(storeKey, L"System") == 0;
+}

@@ -1,0 +1,89 @@
+// The base of the six settings pages: the property-page descriptor and window, and the one
+// virtual interface through which the shell and the configuration store drive every page.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdint>
+
+// Kind tags, as multi-character constants.
+constexpr DWORD kTagPage = 0x50414745;   // 'PAGE'
+constexpr DWORD kTagGui = 0x00475549;    // 'GUI'
+constexpr DWORD kTagSize = 0x53495A45;   // 'SIZE'
+constexpr DWORD kTagSip = 0x00534950;    // 'SIP'
+constexpr DWORD kTagFont = 0x464F4E54;   // 'FONT'
+constexpr DWORD kTagAnim = 0x414E494D;   // 'ANIM'
+constexpr DWORD kTagTheme = 0x5448454D;  // 'THEM'
+
+// The store key of the live device.
+inline constexpr wchar_t kSystemStoreKey[] = L"SYSTEM";
+
+class SettingsPage {
+public:
+    SettingsPage(HINSTANCE instance, WORD portraitDialogId, const wchar_t* title);
+    SettingsPage(const SettingsPage&) = delete;
+    SettingsPage& operator=(const SettingsPage&) = delete;
+
+    // Slot order matters to nobody outside, but is kept as the pages know it.
+    virtual int OnPageCallback(HWND wnd, UINT message, PROPSHEETPAGEW* desc);
+    virtual BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL GrabSystem();
+    virtual BOOL ApplySystem();
+    virtual BOOL Load(const wchar_t* storeKey);
+    virtual BOOL Save(const wchar_t* storeKey);
+    virtual BOOL IsKind(DWORD tag);
+    virtual INT_PTR QueryItem(int index, INT_PTR reserved);
+    virtual INT_PTR QueryValue(int index, INT_PTR reserved);
+    virtual INT_PTR QueryData(int index, INT_PTR reserved);
+    virtual ~SettingsPage() = default;
+
+    wchar_t title[64];
+    PROPSHEETPAGEW pageDesc;
+    HPROPSHEETPAGE pageHandle = nullptr;
+    DWORD createError = 0;
+    WORD portraitDialogId = 0;
+    WORD landscapeDialogId = 0;
+    HWND hwnd = nullptr;
+};
+
+// The shared dialog procedure and page callback of every page.
+INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+UINT CALLBACK PageCallback(HWND wnd, UINT message, PROPSHEETPAGEW* desc);
+
+// Page lookup by tag over pageList: the first page of that kind answers, else 0.
+INT_PTR FindPageValue(DWORD tag, int index, INT_PTR reserved);
+INT_PTR FindPageItem(DWORD tag, int index, INT_PTR reserved);
+
+// True when the store key names the live system ("System", any case).
+bool IsSystemStoreKey(const wchar_t* storeKey);
+
+// A registry value (always below HKEY_LOCAL_MACHINE) with a key path and a value name.
+class RegistryValue {
+public:
+    virtual void Reset();
+    virtual ~RegistryValue() = default;
+    virtual void Bind(const wchar_t* keyPath, const wchar_t* valueName);
+    virtual BOOL Save(const wchar_t* storeKey);
+    virtual BOOL Load(const wchar_t* storeKey);
+
+    HKEY rootKey = HKEY_LOCAL_MACHINE;
+    wchar_t keyPath[260] = {};
+    wchar_t valueName[260] = {};
+};
+
+// An unsigned 32-bit registry value kept within [minimum, maximum].
+class DwordValue : public RegistryValue {
+public:
+    void Reset() override;
+    void Bind(const wchar_t* keyPath, const wchar_t* valueName) override;
+    BOOL Save(const wchar_t* storeKey) override;
+    BOOL Load(const wchar_t* storeKey) override;
+
+    void BindRange(const wchar_t* keyPath, const wchar_t* valueName,
+                   DWORD minimum, DWORD maximum, DWORD initial);
+    void SetValue(DWORD v);
+
+    DWORD value = 0;
+    DWORD minimum = 0;
+    DWORD maximum = 0xFFFFFFFF;
+    DWORD initial = 0;
+};

@@ -1,0 +1,11 @@
+// The misc page.
+#pragma once
+#include "framework/stored_page.h"
+
+class MiscPage : public StoredPage {
+public:
+    explicit MiscPage(HINSTANCE instance);
+    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL Load(const wchar_t* storeKey) override;
+    BOOL Save(const wchar_t* storeKey) override;
+};

@@ -1,0 +1,11 @@
+// The theme page.
+#pragma once
+#include "framework/stored_page.h"
+
+class ThemePage : public StoredPage {
+public:
+    explicit ThemePage(HINSTANCE instance);
+    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL Load(const wchar_t* storeKey) override;
+    BOOL Save(const wchar_t* storeKey) override;
+};

@@ -1,0 +1,96 @@
+// The device layer: the Pocket PC shell and core calls that desktop Win32 lacks, under their
+// device names, implemented on desktop Win32 with the effect the program expects on a device.
+// Each call is documented in one line. The emulated screen is the device's screen, not the host's.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+// ---- Shell: dialog initialisation and the Done button -------------------------------------
+#define SHIDIM_FLAGS 0x0001
+#define SHIDIF_DONEBUTTON 0x0001
+#define SHIDIF_SIZEDLG 0x0002
+#define SHIDIF_SIZEDLGFULLSCREEN 0x0004
+#define SHIDIF_SIPDOWN 0x0008
+#define SHDB_SHOW 1
+#define SHDB_HIDE 2
+struct SHINITDLGINFO { DWORD dwMask; HWND hDlg; DWORD dwFlags; };
+// Full-screen flag: a top-level dialog fills the work area; SIPDOWN lowers the input panel.
+BOOL SHInitDialog(SHINITDLGINFO* info);
+// Shows or hides the window's Done (OK, id 1) button; a property sheet hides all its buttons.
+BOOL SHDoneButton(HWND wnd, DWORD state);
+
+// ---- Shell: the menu bar -------------------------------------------------------------------
+#define SHCMBM_GETSUBMENU (WM_USER + 401)
+#define SHCMBF_EMPTYBAR 0x0001
+struct SHMENUBARINFO {
+    DWORD cbSize; HWND hwndParent; DWORD dwFlags; UINT nToolBarId; HINSTANCE hInstRes;
+    int nBmpId; int cBmpImages; HWND hwndMB; COLORREF clrBk;
+};
+// Creates a 26-pixel bar along the bottom of the screen from the menu bar record (RCDATA
+// nToolBarId: menu id, button count, then per button image, command, state, style, string id,
+// 0, sub-menu index). A button opens its drop-down; chosen commands go to hwndParent.
+BOOL SHCreateMenuBar(SHMENUBARINFO* info);
+constexpr int kMenuBarHeight = 26;
+// The menu bar's button with this command id (for tests that press it), or null.
+HWND MenuBarButton(HWND menuBar, UINT command);
+
+// ---- Shell: setting changes and the input panel ---------------------------------------------
+struct SHACTIVATEINFO { DWORD cbSize; HWND hwndLastFocus; UINT fSipUp : 1; UINT fSipOnDeactivation : 1;
+                        UINT fActive : 1; UINT fReserved : 29; };
+// Lets the shell react to a setting change; on this platform it only counts the call.
+BOOL SHHandleWMSettingChange(HWND wnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info);
+// How many times SHHandleWMSettingChange has been called in this process (for tests).
+int SettingChangeCallsForTests();
+#define SIPF_OFF 0x0
+#define SIPF_ON 0x1
+// Raises (SIPF_ON) or lowers (SIPF_OFF) the input panel; here it records the state.
+BOOL SipShowIM(DWORD flags);
+// Whether the input panel is up, as last set.
+bool IsInputPanelUp();
+
+// ---- Shell: images ---------------------------------------------------------------------------
+// Loads an image file (GIF, BMP, JPEG, PNG) through the system codecs into a bitmap, or null.
+HBITMAP SHLoadImageFile(const wchar_t* fileName);
+
+// ---- Shell: property sheets ------------------------------------------------------------------
+#define PSCB_GETVERSION 3
+#define PSCB_GETTITLE 4
+#define COMCTL32_VERSION_PPC 0x020C
+#define PSH_MAXIMIZE 0x2000
+// Creates a Pocket PC property sheet: full screen, a title line (a static control, asked from
+// the callback with PSCB_GETTITLE), tabs along the bottom, no buttons, every page's dialog made
+// at once. Modeless headers return the sheet window.
+INT_PTR PpcPropertySheet(PROPSHEETHEADERW* header);
+
+// ---- Core: ROM file table, object store, reboot ----------------------------------------------
+// type 2 = files of the ROM image. Fills the index-th file's find data; fails past the last.
+BOOL GetRomFileInfo(DWORD type, WIN32_FIND_DATAW* findData, DWORD index);
+// Copies `count` bytes from `position` of the index-th ROM file; returns the bytes copied.
+DWORD GetRomFileBytes(DWORD type, DWORD index, DWORD position, void* buffer, DWORD count);
+struct STORE_INFORMATION { DWORD dwStoreSize; DWORD dwFreeSize; };
+// Size and free space of the object store (the drive of the current directory).
+BOOL GetStoreInformation(STORE_INFORMATION* info);
+#define IOCTL_HAL_REBOOT 0x0101003C
+// IOCTL_HAL_REBOOT asks the emulated device to restart: the program ends with kRebootExitCode
+// and the device script starts it again. Other codes fail.
+BOOL KernelIoControl(DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+constexpr UINT kRebootExitCode = 3010;
+
+// ---- The emulated device -------------------------------------------------------------------
+// The device screen in pixels and its dots per inch: ORVANEL_SCREEN ("240x320", "320x240",
+// "480x640@192") when set, else the host's screen.
+int DeviceMetric(int index);   // SM_CXSCREEN or SM_CYSCREEN
+int DeviceDpi();
+// The work area a full-screen window or dialog takes: below the 26-pixel navigation bar and
+// above the menu bar.
+RECT DeviceWorkArea();
+// Where the Pocket PC puts a top-level window created with default position and size.
+RECT DeviceDefaultWindowRect();
+// The folder of the ROM image: ORVANEL_ROM when set, else "R:\".
+const wchar_t* RomDirectory();
+
+// Test seams: replace the screen (a width or height of 0 goes back to ORVANEL_SCREEN or the
+// host), and what the reboot request does (null: the process ends with kRebootExitCode).
+void SetDeviceScreenForTests(int width, int height, int dpi);
+using RebootHandler = void (*)();
+void SetRebootHandlerForTests(RebootHandler handler);

@@ -1,0 +1,87 @@
+// Resource ids shared by the resource scripts and the code.
+#pragma once
+
+// Strings used by the shell and the configuration store (the whole table lives in strings.rc).
+#define IDS_APP_TITLE          1
+#define IDS_HELLO              2
+#define IDS_CLASS_NAME         3
+#define IDS_TOOLS              104
+#define IDS_CRITICAL_ERROR     302
+#define IDS_TERMINATE          303
+#define IDS_CANT_GRAB          304
+#define IDS_CONFIGURATION      3006
+#define IDS_TITLE_FORMAT       3007
+#define IDS_CURRENT            3008
+#define IDS_PROGRAM_KEY        3125
+#define IDS_ORIGINAL           3126
+#define IDS_CHANGE_MARK        3137
+#define IDS_RESET_MARK         3138
+#define IDS_SAVE_AS_TITLE      3139
+#define IDS_DELETE_QUESTION    3140
+#define IDS_CONFIRM            3141
+#define IDS_RENAME_TITLE       3142
+#define IDS_SAVE_CHANGES       3143
+#define IDS_RESET_QUESTION     3144
+#define IDS_ATTENTION          3145
+#define IDS_FILE_FILTER        3149
+#define IDS_EXPORT_TITLE       3150
+#define IDS_IMPORT_TITLE       3151
+#define IDS_ERROR              3152
+#define IDS_CANT_WRITE         3153
+#define IDS_FILE_HEADER        3154
+#define IDS_FILE_ERROR_DOT     3155
+#define IDS_CANT_OPEN          3156
+#define IDS_FILE_TAG           3157
+#define IDS_INVALID_FILE       3158
+#define IDS_FILE_ERROR         3159
+#define IDS_BACKUP_KEY         3191
+#define IDS_INFORMATION        3192
+#define IDS_IMPORT_PREVIOUS    3193
+#define IDS_DELETE_DATA        3194
+
+// Icon, menus, accelerators.
+#define IDI_ORVANEL            101
+#define IDR_MAINMENU           102   // menu 102 and the menu bar record 102
+#define IDR_ACCELERATORS       3
+
+// Dialogs.
+#define IDD_CHOOSE_COLOR       101
+#define IDD_ASK_NAME           102
+#define IDD_ABOUT              103
+#define IDD_APPEARANCE         104
+#define IDD_SIZE               106
+#define IDD_MISC               107
+#define IDD_SIP                108
+#define IDD_FONTS              109
+#define IDD_THEME              110
+#define IDD_CHOOSE_COLOR_LAND  201
+#define IDD_APPEARANCE_LAND    202
+#define IDD_SIZE_LAND          203
+#define IDD_SIP_LAND           204
+#define IDD_FONTS_LAND         205
+#define IDD_MISC_LAND          206
+#define IDD_THEME_LAND         207
+
+// Controls.
+#define IDC_NAME_EDIT          1029
+#define IDC_ABOUT_ICON         1000
+#define IDC_ABOUT_TEXT         1001
+
+// Menu bar buttons and commands.
+#define IDM_TOOLS_BUTTON       2001
+#define IDM_ABOUT              2003
+#define IDM_CONFIG_BUTTON      2004
+#define IDM_SAVE               40001
+#define IDM_PLACEHOLDER        40002
+#define IDM_MARK_APPLIED       40003
+#define IDM_SAVE_AS            40004
+#define IDM_APPLY              40005
+#define IDM_DELETE             40006
+#define IDM_RENAME             40007
+#define IDM_EXPORT             40008
+#define IDM_IMPORT             40009
+#define IDM_CONFIG_FIRST       4096
+#define IDM_CONFIG_LAST        4159
+
+// Accelerator command that quits the program (Ctrl+Q).
+#define IDM_QUIT               1

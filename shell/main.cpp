@@ -1,0 +1,11 @@
+// The program's entry point: installer hooks ("first", "last"), single running copy, main window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "shell/app.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    return OrvanelMain(instance, commandLine, showCommand);
+}
