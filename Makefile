@@ -4,7 +4,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
               googletest wine wine64 xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation \
-              fonts-dejavu-core fonts-freefont-ttf util-linux
+              fonts-dejavu-core fonts-freefont-ttf util-linux python3
 TEST_PREFIX := $(abspath $(BUILD))/wine-test
 
 .PHONY: all deps configure build test run screenshots device-reset device-uninstall clean
@@ -52,4 +52,5 @@ device-uninstall:
 	scripts/device.sh uninstall
 
 clean:
+	chmod -R u+w $(BUILD)/device 2>/dev/null || true
 	rm -rf $(BUILD)

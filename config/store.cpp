@@ -29,7 +29,13 @@ std::wstring StoreKeyOf(const wchar_t* name) {
     return std::wstring(LoadResString(IDS_PROGRAM_KEY)) + L"\\" + name;
 }
 
+// Saves every page; a configuration in the registry exists as a key even before any page
+// writes a value into it.
 void SaveAllPages(SettingsPage** pages, int count, const wchar_t* storeKey) {
+    if (storeKey[0] != L'@') {
+        RegKey key;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, storeKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
+    }
     for (int i = 0; i < count; ++i)
         if (pages[i]) pages[i]->Save(storeKey);
 }
@@ -150,6 +156,10 @@ const wchar_t* AskName(HWND owner, const wchar_t* title, const wchar_t* initialT
     INT_PTR result = DialogBoxParamW(instanceHandle, MAKEINTRESOURCEW(IDD_ASK_NAME), owner, AskNameProc, 0);
     SipShowIM(SIPF_OFF);
     return result == IDOK ? askResult : nullptr;
+}
+
+void SaveConfigurationPages(SettingsPage** pages, int count, const wchar_t* name) {
+    SaveAllPages(pages, count, StoreKeyOf(name).c_str());
 }
 
 void SaveConfig(SettingsPage** pages, int count, const wchar_t* name) {

@@ -6,7 +6,6 @@
 class SettingsPage;
 
 constexpr int kMaxConfigs = 64;
-constexpr int kConfigSlotChars = 128;   // a slot keeps at most 127 characters and its NUL
 constexpr int kNameChars = 260;         // names, titles and the name dialog's buffers
 
 extern wchar_t activeConfigName[kNameChars];
@@ -18,6 +17,8 @@ extern int fontFileChangeCount;
 void RebuildConfigMenu(HMENU menu, const wchar_t* checkName);
 // Save As when name is null; otherwise saves under the name (or into the "@" file it names).
 void SaveConfig(SettingsPage** pages, int count, const wchar_t* name);
+// Saves every page under the configuration's key and nothing else (the first-run capture).
+void SaveConfigurationPages(SettingsPage** pages, int count, const wchar_t* name);
 void LoadConfig(SettingsPage** pages, int count, const wchar_t* name);
 void DeleteConfig(const wchar_t* name);
 void RenameConfig(SettingsPage** pages, int count, const wchar_t* oldName);

@@ -162,5 +162,7 @@ bool CreateMainWindow(int showCommand) {
     }
     ShowWindow(wnd, showCommand);
     UpdateWindow(wnd);
+    // The sheet covers the main window's client area; it was created before the window was shown.
+    if (propertySheet) SetWindowPos(propertySheet, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return true;
 }

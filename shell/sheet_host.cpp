@@ -47,13 +47,6 @@ void ReadScreen() {
     isVersion421 = GetVersionExW(&version) && version.dwMajorVersion == 4 && version.dwMinorVersion >= 21;
 #pragma GCC diagnostic pop
 }
-
-// Saves every page under the configuration's key.
-void CaptureConfiguration(const wchar_t* name) {
-    std::wstring storeKey = std::wstring(LoadResString(IDS_PROGRAM_KEY)) + L"\\" + name;
-    for (int i = 0; i < pageCount; ++i)
-        if (pageList[i]) pageList[i]->Save(storeKey.c_str());
-}
 }  // namespace
 
 int CALLBACK SheetCallback(HWND wnd, UINT message, LPARAM lParam) {
@@ -108,8 +101,8 @@ void CreatePropertySheetHost(HWND owner) {
     // First run: keep the device's own settings as "Original" and start editing "Current".
     // Every page takes part, so that "Original" really holds all of them.
     if (!KeyExists(LoadResString(IDS_PROGRAM_KEY), LoadResString(IDS_ORIGINAL))) {
-        CaptureConfiguration(LoadResString(IDS_ORIGINAL));
-        CaptureConfiguration(LoadResString(IDS_CURRENT));
+        SaveConfigurationPages(pageList, pageCount, LoadResString(IDS_ORIGINAL));
+        SaveConfigurationPages(pageList, pageCount, LoadResString(IDS_CURRENT));
         lstrcpynW(activeConfigName, LoadResString(IDS_CURRENT), kNameChars);
         WriteCurrName(activeConfigName);
     }

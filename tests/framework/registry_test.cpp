@@ -81,10 +81,10 @@ TEST_F(RegistryHelpers, StringStoredWithoutTerminatorIsTerminated) {
                   ERROR_SUCCESS);
         RegSetValueExW(key.get(), L"Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"abcd"), 8);
     }
-    wchar_t buffer[4];
-    wmemset(buffer, L'z', 4);
+    wchar_t buffer[8];
+    wmemset(buffer, L'z', 8);
     ASSERT_TRUE(ReadString(kStore, L"X", L"Raw", buffer, sizeof(buffer)));
-    EXPECT_EQ(buffer[3], L'\0') << "never a string without an end inside the buffer";
+    EXPECT_STREQ(buffer, L"abcd") << "what followed in the buffer is not part of the text";
 }
 
 TEST_F(RegistryHelpers, EmptyStoreKeyAddressesTheSubkeyUnderTheRoot) {

@@ -90,15 +90,26 @@ TEST(SettingsPageBase, DescriptorAndDefaults) {
     EXPECT_EQ(PageCallback(nullptr, PSPCB_CREATE, &empty), 1u);
 }
 
-// Builds the page's dialog from its template through the shared procedure, as the sheet does.
-HWND MakePageDialog(ProbePage& page) {
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(page.portraitDialogId), nullptr,
-                              PageDialogProc, reinterpret_cast<LPARAM>(&page.pageDesc));
-}
+// Builds the page's dialog from its template through the shared procedure, as the sheet does,
+// inside a plain parent window (the templates are child dialogs).
+class PageHost {
+public:
+    explicit PageHost(ProbePage& page) {
+        parent_ = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+        dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(page.portraitDialogId), parent_,
+                                    PageDialogProc, reinterpret_cast<LPARAM>(&page.pageDesc));
+    }
+    ~PageHost() { DestroyWindow(parent_); }
+    HWND dialog = nullptr;
+
+private:
+    HWND parent_ = nullptr;
+};
 
 TEST(SettingsPageBase, InitialisationGrabsTheSystemAndHelpReachesThePage) {
     ProbePage page(kTagSize, 0);
-    HWND dialog = MakePageDialog(page);
+    PageHost host(page);
+    HWND dialog = host.dialog;
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(page.hwnd, dialog);
     EXPECT_EQ(page.grabs, 1);
@@ -107,19 +118,17 @@ TEST(SettingsPageBase, InitialisationGrabsTheSystemAndHelpReachesThePage) {
     NMHDR help = {dialog, 0, static_cast<UINT>(-205)};
     SendMessageW(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&help));
     EXPECT_EQ(page.lastNotify, static_cast<UINT>(-205));
-    DestroyWindow(dialog);
 }
 
 TEST(SettingsPageBase, FailedGrabAsksToTerminate) {
     ProbePage page(kTagSize, 0, FALSE);
     ModalScript boxes;
     boxes.Press(IDNO);
-    HWND dialog = MakePageDialog(page);
-    ASSERT_NE(dialog, nullptr);
+    PageHost host(page);
+    ASSERT_NE(host.dialog, nullptr);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].caption, L"Critical Error");
     EXPECT_EQ(boxes.seen()[0].text, L"Can't grab configuration\nTerminate program?");
-    DestroyWindow(dialog);
 }
 
 TEST(DwordValueTest, RangeClampsAndMissingValuesLoadAsAllOnes) {

@@ -11,6 +11,11 @@ bool IsDialogClass(HWND wnd) {
     return lstrcmpW(cls, L"#32770") == 0;
 }
 
+// The program's own modeless property sheet is a dialog too, but nobody answers it.
+bool IsPropertySheet(HWND wnd) {
+    return FindWindowExW(wnd, nullptr, L"SysTabControl32", nullptr) != nullptr;
+}
+
 // The message text of a message box: its longest static text.
 std::wstring MessageText(HWND box) {
     std::wstring best;
@@ -74,7 +79,7 @@ LRESULT CALLBACK ModalScript::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void ModalScript::Activated(HWND wnd) {
-    if (!IsDialogClass(wnd)) return;
+    if (!IsDialogClass(wnd) || IsPropertySheet(wnd)) return;
     // A dialog may be activated more than once; answer it once.
     for (HWND seen : answered_)
         if (seen == wnd && IsWindow(wnd)) return;

@@ -1,0 +1,335 @@
+#!/usr/bin/env bash
+# The emulated Pocket PC: a Wine prefix with the device's registry, its object store on drive O:
+# and its ROM image on drive R:, shown in a Wine virtual desktop of the device's screen size.
+#
+#   scripts/device.sh run [--landscape|--hidpi]          start Orvanel on the device
+#   scripts/device.sh screenshots [--landscape|--hidpi]  photograph the six pages, headless
+#   scripts/device.sh reset                              factory state: a new device
+#   scripts/device.sh uninstall [--delete-data]          remove Orvanel from the device
+#
+# BUILD (default: build) is the build tree: it holds orvanel.exe, the capture helper and the
+# device itself (BUILD/device).
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+# shellcheck source=scripts/wine-env.sh
+. "$here/wine-env.sh"
+
+build="$(mkdir -p "${BUILD:-$root/build}" && cd "${BUILD:-$root/build}" && pwd)"
+device="$build/device"
+store="$device/objectstore"
+rom="$device/rom"
+program_dir="$store/Program Files/Orvanel"
+program_w='O:\Program Files\Orvanel\orvanel.exe'
+install_key='HKLM\Software\Apps\Talvern Software Orvanel'
+shots="$build/screenshots"
+pages=(1-gui 2-size 3-sip 4-fonts 5-misc 6-theme)
+reboot_code=3010
+export WINEPREFIX="$device"
+
+say() { printf 'device: %s\n' "$*"; }
+die() { printf 'device: %s\n' "$*" >&2; exit 1; }
+
+# ---- The screen ---------------------------------------------------------------------------------
+
+screen=240x320 dpi=96 suffix=""
+set_screen() {
+    case "${1:-}" in
+        "") ;;
+        --landscape) screen=320x240 suffix=-landscape ;;
+        --hidpi) screen=480x640 dpi=192 suffix=-hidpi ;;
+        *) die "unknown screen option '$1' (use --landscape or --hidpi)" ;;
+    esac
+    if [ "$dpi" = 96 ]; then export ORVANEL_SCREEN="$screen"; else export ORVANEL_SCREEN="$screen@$dpi"; fi
+}
+
+# Every program of the device runs in one virtual desktop of the screen's size, without Wine's
+# taskbar, at the screen's dots per inch. Read when the desktop starts, so the device must be
+# off (no Wine process in the prefix) for a change to show.
+configure_screen() {
+    local reg
+    reg="$(mktemp --suffix=.reg)"
+    {
+        printf 'REGEDIT4\r\n\r\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Orvanel"\r\n\r\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Orvanel"="%s"\r\n\r\n' "$screen"
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\Orvanel]\r\n'
+        printf '"EnableShell"=dword:00000000\r\n"ShowSystray"=dword:00000000\r\n\r\n'
+        printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "$dpi"
+    } > "$reg"
+    wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
+    rm -f "$reg"
+    power_off
+}
+
+# Waits until every Wine process of the device has ended (the program, its desktop).
+power_off() {
+    timeout 60 wineserver -w 2>/dev/null || true
+}
+
+# ---- A display for headless runs ------------------------------------------------------------------
+
+xvfb_pid=""
+stop_display() {
+    if [ -n "$xvfb_pid" ]; then
+        power_off
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=""
+    fi
+}
+trap stop_display EXIT
+
+# Starts Xvfb on a free display number (Xvfb picks it and reports it) and points DISPLAY at it.
+start_display() {
+    command -v Xvfb >/dev/null || die "Xvfb is missing (make deps installs it)"
+    local numfile
+    numfile="$(mktemp)"
+    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$numfile" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    local tries
+    for tries in $(seq 100); do
+        [ -s "$numfile" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || die "Xvfb did not start"
+        sleep 0.1
+    done
+    [ -s "$numfile" ] || die "Xvfb did not report a display after $tries tries"
+    DISPLAY=":$(tr -d '\n' < "$numfile")"
+    export DISPLAY
+    rm -f "$numfile"
+}
+
+# Headless work needs a display of its own; with one at hand, use it.
+need_display() {
+    if [ -z "${DISPLAY:-}" ]; then start_display; fi
+}
+
+# ---- Creating the device ---------------------------------------------------------------------------
+
+# copy_font SOURCE... DEST_DIR: copies the font files that exist; missing ones are reported.
+copy_fonts() {
+    local dest="${!#}" f
+    mkdir -p "$dest"
+    for f in "${@:1:$#-1}"; do
+        if [ -f "$f" ]; then cp "$f" "$dest/"; else say "font $f is missing: skipped"; fi
+    done
+}
+
+# The ROM image: the device's built-in fonts (Tahoma, regular and bold, a Courier, a font
+# collection) and a file that is no font, all read-only.
+fill_rom() {
+    local wine_fonts=/usr/share/wine/fonts lib=/usr/share/fonts/truetype/liberation
+    [ -d "$rom" ] && chmod -R u+w "$rom"
+    rm -rf "$rom"
+    mkdir -p "$rom"
+    copy_fonts "$wine_fonts/tahoma.ttf" "$wine_fonts/tahomabd.ttf" "$wine_fonts/courier.ttf" \
+        /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$rom"
+    if [ -f "$lib/LiberationSans-Regular.ttf" ] && [ -f "$lib/LiberationSans-Bold.ttf" ]; then
+        python3 "$root/device/make-ttc.py" "$rom/LiberationSans.ttc" \
+            "$lib/LiberationSans-Regular.ttf" "$lib/LiberationSans-Bold.ttf"
+    else
+        say "Liberation Sans is missing: the ROM has no font collection"
+    fi
+    cp "$store/Windows/tdywater.gif" "$rom/"
+    chmod -R a-w "$rom"
+}
+
+# The object store: \Windows with the fonts installed in RAM and the Today watermark,
+# \Program Files, and \My Documents with a font file that is not installed.
+fill_store() {
+    mkdir -p "$store/Windows/Start Menu/Programs" "$store/Program Files" "$store/My Documents/Personal" \
+        "$store/My Documents/Templates" "$store/Temp"
+    copy_fonts /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
+        /usr/share/fonts/truetype/freefont/FreeSans.ttf "$store/Windows"
+    copy_fonts /usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf "$store/My Documents"
+    # The Today screen's watermark: a soft blue wash, as the device's default theme has.
+    convert -size 240x320 'gradient:#ffffff-#d8e4f4' -colors 64 "GIF:$store/Windows/tdywater.gif"
+}
+
+create_device() {
+    if [ -f "$device/.orvanel-device" ]; then
+        map_drive "$device" o "$store"
+        map_drive "$device" r "$rom"
+        return 0
+    fi
+    say "creating the device in $device (this takes a while once)"
+    make_prefix "$device" x11
+    map_drive "$device" o "$store"
+    fill_store
+    fill_rom
+    map_drive "$device" r "$rom"
+    wine regedit /S "$(winepath_w "$root/device/registry.reg")" >/dev/null 2>&1 ||
+        die "the device registry could not be imported"
+    power_off
+    touch "$device/.orvanel-device"
+}
+
+# ---- The program on the device ---------------------------------------------------------------------
+
+capture_exe() {
+    local c
+    for c in "$build/tools/capture/capture.exe" "$build/capture.exe"; do
+        [ -f "$c" ] && { printf '%s' "$c"; return 0; }
+    done
+    c="$(find "$build" -name capture.exe -not -path "$device/*" -print -quit 2>/dev/null)"
+    [ -n "$c" ] || die "capture.exe is not built (make build)"
+    printf '%s' "$c"
+}
+
+# launch [capture options] -- [program arguments]: runs the installed program in the device's
+# desktop with O:\ as its current directory. Sets exit_code to the program's whole exit code
+# (a Unix exit status would cut 3010 to its low byte); returns 0 when it is 0.
+exit_code=0
+launch() {
+    local options=() status=0 codefile capture
+    while [ "$#" -gt 0 ] && [ "$1" != -- ]; do options+=("$1"); shift; done
+    [ "$#" -gt 0 ] && shift
+    capture="$(capture_exe)" || exit 1
+    codefile="$(mktemp)"
+    # shellcheck disable=SC1003 # a Windows path, backslash and all
+    wine "$(winepath_w "$capture")" --cwd 'O:\' --exit-file "$(winepath_w "$codefile")" \
+        ${options[@]+"${options[@]}"} -- "$program_w" "$@" || status=$?
+    exit_code="$(tr -dc '0-9-' < "$codefile")"
+    rm -f "$codefile"
+    [ -n "$exit_code" ] || exit_code="$status"   # capture itself failed: its own status
+    [ "$exit_code" = 0 ]
+}
+
+is_installed() { [ -f "$program_dir/orvanel.exe" ]; }
+
+# The installer: copies the program, records its folder and runs the post-installation hook.
+# A rebuilt program replaces the installed one without the hook (an update, not an install).
+install_program() {
+    local exe="$build/orvanel.exe"
+    [ -f "$exe" ] || die "$exe is not built (make build)"
+    if is_installed; then
+        if ! cmp -s "$exe" "$program_dir/orvanel.exe"; then
+            say "updating Orvanel on the device"
+            cp "$exe" "$program_dir/orvanel.exe"
+        fi
+        return 0
+    fi
+    say "installing Orvanel on the device"
+    mkdir -p "$program_dir"
+    cp "$exe" "$program_dir/orvanel.exe"
+    wine reg add "$install_key" /v InstallDir /t REG_SZ /d '\Program Files\Orvanel' /f >/dev/null 2>&1 ||
+        die "cannot record the installation folder"
+    # "first" asks whether to import a previous installation's data: headless, yes (keep it).
+    local answers=()
+    [ -n "$xvfb_pid" ] && answers=(--answer 'Information=6')
+    launch ${answers[@]+"${answers[@]}"} -- first || say "the post-installation hook ended with code $exit_code"
+}
+
+# ---- Commands ---------------------------------------------------------------------------------------
+
+# Photographs the six pages into build/screenshots and closes the program.
+take_screenshots() {
+    local tmp page
+    tmp="$(mktemp -d)"
+    mkdir -p "$shots"
+    if ! launch --shots "$(winepath_w "$tmp")" "${pages[@]}" --; then
+        if [ -f "$tmp/failure.bmp" ]; then
+            convert "$tmp/failure.bmp" "$shots/failure$suffix.png"
+            say "the screen at the failure: $shots/failure$suffix.png"
+        fi
+        rm -rf "$tmp"
+        die "screenshots failed (exit code $exit_code)"
+    fi
+    rm -f "$shots/failure$suffix.png"
+    for page in "${pages[@]}"; do
+        convert "$tmp/$page.bmp" "$shots/$page$suffix.png"
+    done
+    rm -rf "$tmp"
+    say "screenshots ($screen, $dpi dpi):"
+    for page in "${pages[@]}"; do printf '  %s\n' "$shots/$page$suffix.png"; done
+}
+
+# Shows the program on the display until it ends; a device reset (exit code 3010) starts it
+# again, as the device does after it has restarted.
+run_interactive() {
+    while true; do
+        launch -- || true
+        power_off
+        [ "$exit_code" = "$reboot_code" ] || break
+        say "the device restarts"
+    done
+    [ "$exit_code" = 0 ] || say "Orvanel ended with exit code $exit_code"
+    return $(( exit_code & 255 ))
+}
+
+cmd_run() {
+    set_screen "${1:-}"
+    local headless=""
+    [ -z "${DISPLAY:-}" ] && headless=1
+    need_display
+    create_device
+    power_off
+    configure_screen
+    install_program
+    if [ -n "$headless" ]; then
+        say "no display: photographing the pages instead"
+        take_screenshots
+    else
+        say "Orvanel on a $screen screen ($dpi dpi)"
+        run_interactive
+    fi
+}
+
+cmd_screenshots() {
+    set_screen "${1:-}"
+    unset DISPLAY
+    start_display
+    create_device
+    configure_screen
+    install_program
+    take_screenshots
+}
+
+cmd_reset() {
+    if [ -d "$device" ]; then
+        say "deleting the device"
+        wineserver -k 2>/dev/null || true
+        chmod -R u+w "$device" 2>/dev/null || true
+        rm -rf "$device"
+    fi
+    need_display
+    create_device
+    if [ -f "$build/orvanel.exe" ]; then
+        install_program
+    else
+        say "Orvanel is not built: the device has no program yet"
+    fi
+    say "the device is in factory state"
+}
+
+# The removal: the pre-removal hook (which asks whether to delete Orvanel's data; headless the
+# answer is No unless --delete-data is given), then the program folder and its record.
+cmd_uninstall() {
+    local answer=7
+    case "${1:-}" in
+        "") ;;
+        --delete-data) answer=6 ;;
+        *) die "unknown option '$1' (use --delete-data)" ;;
+    esac
+    [ -f "$device/.orvanel-device" ] || die "there is no device yet (make run creates it)"
+    is_installed || { say "Orvanel is not installed"; return 0; }
+    need_display
+    create_device
+    local answers=()
+    [ -n "$xvfb_pid" ] && answers=(--answer "Confirm=$answer")
+    launch ${answers[@]+"${answers[@]}"} -- last || say "the pre-removal hook ended with code $exit_code"
+    power_off
+    rm -rf "$program_dir"
+    wine reg delete "$install_key" /v InstallDir /f >/dev/null 2>&1 || true
+    power_off
+    say "Orvanel is removed from the device"
+}
+
+case "${1:-}" in
+    run) shift; cmd_run "$@" ;;
+    screenshots) shift; cmd_screenshots "$@" ;;
+    reset) shift; cmd_reset "$@" ;;
+    uninstall) shift; cmd_uninstall "$@" ;;
+    *) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+esac

@@ -1,0 +1,356 @@
+// capture: starts Orvanel inside the emulated device's desktop and drives it from outside.
+//
+//   capture [options] -- PROGRAM [ARGUMENTS...]
+//
+//   --cwd DIR            current directory of the program (the device root, "O:\")
+//   --answer CAPTION=ID  click button ID (1 OK, 6 Yes, 7 No) in every message box of the
+//                        program whose caption is CAPTION; may be given several times
+//   --shots DIR NAME...  once the main window and its property sheet are up, select each page
+//                        in turn and save the whole screen as DIR\NAME.bmp (one name per page,
+//                        in page order), then close the program; the names end at the next
+//                        option or at "--". When the window does not come, DIR\failure.bmp
+//                        shows the screen as it was
+//   --timeout SECONDS    how long to wait for the main window (default 20)
+//   --exit-file FILE     write the program's exit code there, in decimal: a Unix exit status
+//                        keeps only the low 8 bits, and the device needs all of 3010 (reset)
+//
+// Exit code: the program's own exit code; 200 and a message on stderr when capture itself
+// fails (bad arguments, the program does not start, no window, a picture cannot be written);
+// then the exit file holds nothing.
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kCaptureFailed = 200;
+constexpr DWORD kCloseTimeoutMs = 15000;   // after the shots, how long the program may take to end
+
+struct Answer {
+    std::wstring caption;
+    int button;
+};
+
+struct Options {
+    std::wstring cwd;
+    std::vector<Answer> answers;
+    std::wstring shotDir;
+    std::vector<std::wstring> shotNames;
+    DWORD timeoutMs = 20000;
+    std::wstring exitFile;
+    std::wstring commandLine;
+};
+
+void Fail(const char* what, const std::wstring& detail = L"") {
+    std::fprintf(stderr, "capture: %s", what);
+    if (!detail.empty()) {
+        std::string narrow;
+        for (wchar_t c : detail) narrow += (c < 128) ? static_cast<char>(c) : '?';
+        std::fprintf(stderr, ": %s", narrow.c_str());
+    }
+    std::fprintf(stderr, "\n");
+    std::fflush(stderr);
+}
+
+// Quotes one argument the way CommandLineToArgvW reads it back.
+std::wstring Quote(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') { ++backslashes; continue; }
+        if (c == L'"') out.append(backslashes * 2 + 1, L'\\');
+        else out.append(backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+bool ParseArguments(int argc, wchar_t** argv, Options& options) {
+    int i = 1;
+    for (; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        if (arg == L"--") { ++i; break; }
+        if (arg == L"--cwd" && i + 1 < argc) {
+            options.cwd = argv[++i];
+        } else if (arg == L"--answer" && i + 1 < argc) {
+            std::wstring rule = argv[++i];
+            size_t eq = rule.rfind(L'=');
+            if (eq == std::wstring::npos) { Fail("--answer needs CAPTION=ID", rule); return false; }
+            int button = _wtoi(rule.c_str() + eq + 1);
+            if (button <= 0) { Fail("bad button id", rule); return false; }
+            options.answers.push_back({rule.substr(0, eq), button});
+        } else if (arg == L"--exit-file" && i + 1 < argc) {
+            options.exitFile = argv[++i];
+        } else if (arg == L"--timeout" && i + 1 < argc) {
+            int seconds = _wtoi(argv[++i]);
+            if (seconds <= 0) { Fail("bad timeout", argv[i]); return false; }
+            options.timeoutMs = static_cast<DWORD>(seconds) * 1000;
+        } else if (arg == L"--shots" && i + 1 < argc) {
+            options.shotDir = argv[++i];
+            while (i + 1 < argc && std::wcsncmp(argv[i + 1], L"--", 2) != 0) options.shotNames.push_back(argv[++i]);
+            if (options.shotNames.empty()) { Fail("--shots needs at least one page name"); return false; }
+        } else {
+            Fail("unknown option", arg);
+            return false;
+        }
+    }
+    if (i >= argc) { Fail("no program given (capture [options] -- PROGRAM [ARGS])"); return false; }
+    for (int first = i; i < argc; ++i) {
+        if (i > first) options.commandLine += L' ';
+        options.commandLine += Quote(argv[i]);
+    }
+    return true;
+}
+
+// ---- Windows of the program ---------------------------------------------------------------
+
+std::wstring ClassOf(HWND wnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(wnd, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND wnd) {
+    wchar_t text[256] = {};
+    // A hung program must not hang capture: ask with a time limit.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+    return text;
+}
+
+struct ProcessWindows {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialogs(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<ProcessWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid == search->pid && IsWindowVisible(wnd) && ClassOf(wnd) == L"#32770") search->found.push_back(wnd);
+    return TRUE;
+}
+
+// Clicks the scripted button of every visible message box of the program whose caption has a
+// rule. A box is answered once; the click is posted because the box's own loop does the work.
+void AnswerBoxes(DWORD pid, const std::vector<Answer>& answers, std::vector<HWND>& answered) {
+    if (answers.empty()) return;
+    ProcessWindows search{pid, {}};
+    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    for (HWND box : search.found) {
+        bool seen = false;
+        for (HWND done : answered) seen = seen || done == box;
+        if (seen) continue;
+        std::wstring caption = TextOf(box);
+        for (const Answer& answer : answers) {
+            if (caption != answer.caption) continue;
+            HWND button = GetDlgItem(box, answer.button);
+            if (!button) continue;   // not this kind of box (no such button): leave it alone
+            std::fprintf(stdout, "capture: answered a box with button %d\n", answer.button);
+            std::fflush(stdout);
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+            answered.push_back(box);
+            break;
+        }
+    }
+    // Forget boxes that are gone, so that a reused handle is answered again.
+    std::vector<HWND> alive;
+    for (HWND box : answered) if (IsWindow(box)) alive.push_back(box);
+    answered.swap(alive);
+}
+
+struct SheetSearch {
+    HWND owner;
+    HWND sheet;
+};
+
+BOOL CALLBACK FindOwnedSheet(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<SheetSearch*>(param);
+    if (GetWindow(wnd, GW_OWNER) == search->owner && ClassOf(wnd) == L"#32770" &&
+        FindWindowExW(wnd, nullptr, WC_TABCONTROLW, nullptr)) {
+        search->sheet = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The property sheet: a top-level dialog owned by the main window, or, failing that, a child
+// dialog of it; either way the one that holds a tab control.
+HWND FindSheet(HWND main) {
+    SheetSearch search{main, nullptr};
+    EnumWindows(FindOwnedSheet, reinterpret_cast<LPARAM>(&search));
+    if (search.sheet) return search.sheet;
+    for (HWND child = FindWindowExW(main, nullptr, L"#32770", nullptr); child;
+         child = FindWindowExW(main, child, L"#32770", nullptr)) {
+        if (FindWindowExW(child, nullptr, WC_TABCONTROLW, nullptr)) return child;
+    }
+    return nullptr;
+}
+
+// Waits until the program has handled everything sent to it so far, and then a little longer
+// so that the paint messages that follow a page change have been handled too.
+void LetItSettle(HWND wnd, DWORD pauseMs) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    Sleep(pauseMs);
+    SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+// ---- The screen -------------------------------------------------------------------------------
+
+// Saves the whole screen (the device's desktop) as a 24-bit bottom-up BMP.
+bool SaveScreen(const std::wstring& path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    if (!screen) return false;
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (memory && bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        ok = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT) != FALSE;
+        GdiFlush();
+        SelectObject(memory, old);
+    }
+    if (ok) {
+        const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+        const DWORD imageSize = stride * static_cast<DWORD>(height);
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;   // "BM"
+        file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        file.bfSize = file.bfOffBits + imageSize;
+        info.bmiHeader.biSizeImage = imageSize;
+        HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0, total = 0;
+        ok = out != INVALID_HANDLE_VALUE;
+        if (ok) {
+            ok = WriteFile(out, &file, sizeof file, &written, nullptr) && (total += written, true) &&
+                 WriteFile(out, &info.bmiHeader, sizeof(BITMAPINFOHEADER), &written, nullptr) && (total += written, true) &&
+                 WriteFile(out, bits, imageSize, &written, nullptr) && (total += written, true);
+            CloseHandle(out);
+            ok = ok && total == file.bfSize;
+        }
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+// Photographs every page and closes the program. False (with a message) on any failure; the
+// program is closed in every case once its window was found.
+bool TakeShots(HWND main, const Options& options) {
+    bool ok = true;
+    HWND sheet = FindSheet(main);
+    if (!sheet) {
+        Fail("the main window has no property sheet");
+        ok = false;
+    }
+    CreateDirectoryW(options.shotDir.c_str(), nullptr);
+    for (size_t page = 0; ok && page < options.shotNames.size(); ++page) {
+        DWORD_PTR selected = 0;
+        if (!SendMessageTimeoutW(sheet, PSM_SETCURSEL, page, 0, SMTO_ABORTIFHUNG, 5000, &selected) || !selected) {
+            Fail("cannot select page", options.shotNames[page]);
+            ok = false;
+            break;
+        }
+        RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        LetItSettle(sheet, 700);
+        std::wstring path = options.shotDir + L"\\" + options.shotNames[page] + L".bmp";
+        if (!SaveScreen(path)) {
+            Fail("cannot write", path);
+            ok = false;
+        }
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    return ok;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Options options;
+    if (!ParseArguments(argc, argv, options)) return kCaptureFailed;
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::vector<wchar_t> commandLine(options.commandLine.begin(), options.commandLine.end());
+    commandLine.push_back(L'\0');
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup, &process)) {
+        Fail("cannot start", options.commandLine);
+        return kCaptureFailed;
+    }
+    CloseHandle(process.hThread);
+
+    const bool wantShots = !options.shotNames.empty();
+    bool shotsFailed = false;
+    bool shotsDone = false;
+    const DWORD started = GetTickCount();
+    DWORD closedAt = 0;
+    std::vector<HWND> answered;
+    // Watch the program until it ends: answer its message boxes, and take the pictures once
+    // its main window is there.
+    while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
+        AnswerBoxes(process.dwProcessId, options.answers, answered);
+        if (shotsDone && GetTickCount() - closedAt > kCloseTimeoutMs) {
+            Fail("the program did not end after it was closed");
+            TerminateProcess(process.hProcess, kCaptureFailed);
+            shotsFailed = true;
+        }
+        if (!wantShots || shotsDone) continue;
+        HWND main = FindWindowW(L"ORVANEL", L"Orvanel");
+        HWND sheet = main ? FindSheet(main) : nullptr;
+        if (sheet && IsWindowVisible(sheet)) {
+            LetItSettle(main, 1500);   // first paint of every window, fonts loaded
+            shotsFailed = !TakeShots(main, options);
+            shotsDone = true;
+            closedAt = GetTickCount();
+        } else if (GetTickCount() - started > options.timeoutMs) {
+            Fail(!main ? "the Orvanel window did not appear"
+                       : sheet ? "the property sheet stayed hidden" : "the property sheet did not appear");
+            // What the screen shows instead helps to find out why.
+            CreateDirectoryW(options.shotDir.c_str(), nullptr);
+            SaveScreen(options.shotDir + L"\\failure.bmp");
+            if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+            else TerminateProcess(process.hProcess, kCaptureFailed);
+            shotsFailed = shotsDone = true;
+            closedAt = GetTickCount();
+        }
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    if (wantShots && !shotsDone) {
+        Fail("the program ended before its window appeared");
+        return kCaptureFailed;
+    }
+    if (shotsFailed) return kCaptureFailed;
+    if (!options.exitFile.empty()) {
+        FILE* out = _wfopen(options.exitFile.c_str(), L"w");
+        if (!out) {
+            Fail("cannot write", options.exitFile);
+            return kCaptureFailed;
+        }
+        std::fprintf(out, "%ld\n", static_cast<long>(static_cast<int>(exitCode)));
+        std::fclose(out);
+    }
+    return static_cast<int>(exitCode);
+}
