@@ -5,7 +5,6 @@ JOBS       ?= $(shell nproc)
 PACKAGES   := cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
               googletest wine wine64 xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation \
               fonts-dejavu-core fonts-freefont-ttf util-linux python3
-TEST_PREFIX := $(abspath $(BUILD))/wine-test
 
 .PHONY: all deps configure build test run screenshots device-reset device-uninstall clean
 
@@ -32,12 +31,7 @@ build: configure
 
 # Tests run one at a time: they share the test prefix's registry and object store.
 test: build
-	@. scripts/wine-env.sh; export WINEPREFIX=$(TEST_PREFIX); \
-	ORVANEL_TEST_PREFIX=$(TEST_PREFIX) scripts/wine-test.sh cmd /c exit 0 >/dev/null 2>&1; \
-	wineserver -p; \
-	status=0; ctest --test-dir $(BUILD) --output-on-failure --timeout 120 || status=$$?; \
-	wineserver -k 2>/dev/null || true; \
-	exit $$status
+	scripts/run-tests.sh $(BUILD)
 
 run: build
 	scripts/device.sh run $(RUN_ARGS)
