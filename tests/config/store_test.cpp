@@ -1,0 +1,441 @@
+// The configuration store driven through the real main window, sheet and Configuration menu:
+// Save As, switching, Delete, Rename, Apply and the reset question, export and import.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/apply.h"
+#include "config/config_codec.h"
+#include "config/config_file.h"
+#include "config/store.h"
+#include "framework/handles.h"
+#include "framework/registry.h"
+#include "framework/settings_page.h"
+#include "platform/pocketpc.h"
+#include "resources/resource.h"
+#include "shell/app.h"
+#include "shell/main_window.h"
+#include "support/app_fixture.h"
+#include "support/modal.h"
+
+namespace {
+
+constexpr wchar_t kProbeKey[] = L"OrvanelProbe\\GWE";
+
+// Stands in for a settings page: one number and one text below the store key, read and written
+// through the same helpers the pages use.
+class ValuePage : public SettingsPage {
+public:
+    ValuePage() : SettingsPage(GetModuleHandleW(nullptr), IDD_SIZE, nullptr) {}
+    BOOL IsKind(DWORD tag) override { return tag == kTagSize; }
+    BOOL Load(const wchar_t* storeKey) override {
+        ++loads;
+        DWORD v = ReadDword(storeKey, kProbeKey, L"cxVScr");
+        number = v == 0xFFFFFFFF ? 13 : v;   // missing: the default
+        if (!ReadString(storeKey, kProbeKey, L"Nm", text, sizeof(text))) lstrcpyW(text, L"Tahoma");
+        return TRUE;
+    }
+    BOOL Save(const wchar_t* storeKey) override {
+        WriteDword(storeKey, kProbeKey, L"cxVScr", number);
+        WriteString(storeKey, kProbeKey, L"Nm", text);
+        return TRUE;
+    }
+    DWORD number = 13;
+    wchar_t text[32] = L"Tahoma";
+    int loads = 0;
+};
+
+int reboots = 0;
+void CountReboot() { ++reboots; }
+
+std::wstring typedName;
+BOOL WINAPI AnswerFileDialog(OPENFILENAMEW* ofn) {
+    if (typedName.empty()) return FALSE;
+    lstrcpynW(ofn->lpstrFile, typedName.c_str(), ofn->nMaxFile);
+    return TRUE;
+}
+
+class Store : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, L"SYSTEM\\OrvanelProbe");
+        reboots = 0;
+        SetRebootHandlerForTests(CountReboot);
+        StartProgram();
+        // The size page's place in the list goes to the probe; its real window stays.
+        saved_ = pageList[1];
+        pageList[1] = &probe_;
+        // As if the first run had captured the probe too.
+        SaveConfigurationPages(pageList, pageCount, L"Original");
+        SaveConfigurationPages(pageList, pageCount, L"Current");
+    }
+    void TearDown() override {
+        pageList[1] = saved_;
+        SetRebootHandlerForTests(nullptr);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, L"SYSTEM\\OrvanelProbe");
+        AppTest::TearDown();
+    }
+
+    static DWORD Stored(const wchar_t* config) {
+        return ReadDword((std::wstring(L"Orvanel\\") + config).c_str(), kProbeKey, L"cxVScr");
+    }
+    static DWORD Device() { return ReadDword(L"SYSTEM", kProbeKey, L"cxVScr"); }
+    static std::wstring CurrName() {
+        wchar_t name[260] = {};
+        return ReadCurrName(name, sizeof(name)) ? name : L"<none>";
+    }
+    // Chooses the Configuration menu entry with this name.
+    void Choose(const wchar_t* name) {
+        for (int i = 0; i < kMaxConfigs; ++i) {
+            if (lstrcmpW(configNameTable[i], name) == 0) {
+                SendMessageW(mainWindow, WM_COMMAND, IDM_CONFIG_FIRST + i, 0);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no menu entry for the name";
+    }
+    static void Command(UINT id) { SendMessageW(mainWindow, WM_COMMAND, id, 0); }
+    // The user edits the probe's number.
+    void Edit(DWORD number) {
+        probe_.number = number;
+        NoteUserChange();
+    }
+    // Answers the name dialog by typing a name and pressing OK; checks its caption.
+    static std::function<void(HWND)> TypeName(const wchar_t* name, const wchar_t* expectedTitle) {
+        std::wstring typed = name, title = expectedTitle;
+        return [typed, title](HWND dialog) {
+            EXPECT_EQ(WindowText(dialog), title);
+            SetDlgItemTextW(dialog, IDC_NAME_EDIT, typed.c_str());
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        };
+    }
+
+    ValuePage probe_;
+    SettingsPage* saved_ = nullptr;
+};
+
+const wchar_t kResetText[] = L"You have made changes that will appear after reset.\n\nReset now?";
+
+TEST_F(Store, SaveAsOverAnExistingNameOverwritesItWithoutTouchingTheDevice) {
+    WriteDword(L"Orvanel\\Mine", kProbeKey, L"cxVScr", 5);
+    WriteDword(L"Orvanel\\Mine", L"Other", L"Kept", 7);
+    RebuildConfigMenu(configMenu, nullptr);
+    Edit(16);
+    ModalScript boxes;
+    boxes.Then([](HWND dialog) {
+        wchar_t initial[64] = {};
+        GetDlgItemTextW(dialog, IDC_NAME_EDIT, initial, 64);
+        EXPECT_STREQ(initial, L"Current") << "the dialog starts with the active name";
+        TypeName(L"Mine", L"Save As...")(dialog);
+    });
+    Command(IDM_SAVE_AS);
+    EXPECT_EQ(boxes.seen().size(), 1u) << "no question about overwriting or resetting";
+    EXPECT_EQ(Stored(L"Mine"), 16u);
+    EXPECT_EQ(ReadDword(L"Orvanel\\Mine", L"Other", L"Kept"), 7u) << "values no page writes stay";
+    EXPECT_EQ(Device(), 0xFFFFFFFFu) << "only the applied configuration reaches the device";
+    EXPECT_STREQ(activeConfigName, L"Mine");
+    EXPECT_EQ(CurrName(), L"Current");
+    EXPECT_EQ(TitleText(), L"Configuration: \"Mine\" ");
+    EXPECT_NE(MenuItems().find(L"*Current"), std::wstring::npos);
+    EXPECT_FALSE(IsInputPanelUp());
+}
+
+TEST_F(Store, SaveAsCancelledOrEmptySavesNothing) {
+    Edit(16);
+    ModalScript boxes;
+    boxes.Press(IDCANCEL).Then(TypeName(L"", L"Save As..."));
+    Command(IDM_SAVE_AS);
+    Command(IDM_SAVE_AS);
+    EXPECT_EQ(boxes.seen().size(), 2u);
+    EXPECT_EQ(Stored(L"Current"), 13u);
+    EXPECT_EQ(changeCount, 1);
+}
+
+TEST_F(Store, SavingTheAppliedConfigurationWritesTheDeviceAndOffersTheReset) {
+    Edit(16);
+    ModalScript boxes;
+    boxes.Press(IDNO).Press(IDYES);
+    Command(IDM_SAVE);
+    EXPECT_EQ(Stored(L"Current"), 16u);
+    EXPECT_EQ(Device(), 16u);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].caption, L"Attention!");
+    EXPECT_EQ(boxes.seen()[0].text, kResetText);
+    EXPECT_EQ(reboots, 0);
+    EXPECT_EQ(changeCount + resetCount, 0);
+    EXPECT_EQ(TitleText(), L"Configuration: \"Current\" ");
+
+    Edit(17);
+    Command(IDM_SAVE);
+    EXPECT_EQ(reboots, 1) << "Yes resets the device";
+    EXPECT_EQ(Device(), 17u);
+}
+
+TEST_F(Store, SwitchingWithChangesAsksAndHonoursEachAnswer) {
+    WriteDword(L"Orvanel\\Original", kProbeKey, L"cxVScr", 11);
+    RebuildConfigMenu(configMenu, nullptr);
+    Edit(16);
+    {
+        ModalScript boxes;
+        boxes.Press(IDCANCEL);
+        Choose(L"Original");
+        ASSERT_EQ(boxes.seen().size(), 1u);
+        EXPECT_EQ(boxes.seen()[0].caption, L"Confirm");
+        EXPECT_EQ(boxes.seen()[0].text, L"Configuration \"Current\" was changed\n\nSave changes?");
+        EXPECT_EQ(probe_.number, 16u);
+        EXPECT_STREQ(activeConfigName, L"Current");
+        EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  *  ");
+    }
+    {
+        ModalScript boxes;
+        boxes.Press(IDNO);
+        Choose(L"Original");
+        EXPECT_EQ(probe_.number, 11u);
+        EXPECT_EQ(Stored(L"Current"), 13u) << "the changes were dropped";
+        EXPECT_STREQ(activeConfigName, L"Original");
+        EXPECT_EQ(TitleText(), L"Configuration: \"Original\" ");
+        EXPECT_EQ(CurrName(), L"Current") << "switching applies nothing";
+        EXPECT_EQ(Device(), 0xFFFFFFFFu);
+    }
+    Edit(18);
+    {
+        // Yes saves first; "Original" is not the applied configuration, so no reset question.
+        ModalScript boxes;
+        boxes.Press(IDYES);
+        Choose(L"Current");
+        EXPECT_EQ(Stored(L"Original"), 18u);
+        EXPECT_STREQ(activeConfigName, L"Current");
+        EXPECT_EQ(probe_.number, 13u);
+    }
+}
+
+TEST_F(Store, YesToSavingTheAppliedConfigurationAlsoOffersTheReset) {
+    Edit(16);
+    ModalScript boxes;
+    boxes.Press(IDYES).Press(IDNO);
+    Choose(L"Original");
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_EQ(boxes.seen()[1].text, kResetText);
+    EXPECT_EQ(Device(), 16u);
+    EXPECT_STREQ(activeConfigName, L"Original");
+}
+
+TEST_F(Store, ChoosingTheActiveEntryLoadsItAgain) {
+    probe_.number = 20;   // not a user change: no question
+    int before = probe_.loads;
+    ModalScript boxes;
+    Choose(L"Current");
+    EXPECT_EQ(probe_.loads, before + 1);
+    EXPECT_EQ(probe_.number, 13u);
+}
+
+TEST_F(Store, TheMenuListsAtMost64AndLongNamesLoadTheirOwnConfiguration) {
+    for (int i = 0; i < 63; ++i) WriteDword((L"Orvanel\\C" + std::to_wstring(100 + i)).c_str(), L"", L"x", 1);
+    RebuildConfigMenu(configMenu, nullptr);
+    EXPECT_EQ(GetMenuItemCount(configMenu), 64) << "65 configurations, 64 entries";
+
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Orvanel");
+    std::wstring longName(200, L'L');
+    WriteDword((L"Orvanel\\" + longName).c_str(), kProbeKey, L"cxVScr", 25);
+    WriteString(L"", L"Orvanel", L"CurrName", longName.c_str());
+    RebuildConfigMenu(configMenu, nullptr);
+    EXPECT_EQ(MenuItems(), L"*" + longName) << "a long applied name is recognised";
+    Choose(longName.c_str());
+    EXPECT_EQ(probe_.number, 25u);
+    EXPECT_EQ(activeConfigName, longName);
+}
+
+TEST_F(Store, RenameToTheSameNameInAnotherCaseDoesNothing) {
+    ModalScript boxes;
+    boxes.Then(TypeName(L"CURRENT", L"Rename to..."));
+    Command(IDM_RENAME);
+    EXPECT_STREQ(activeConfigName, L"Current");
+    EXPECT_NE(MenuItems().find(L"Current"), std::wstring::npos);
+    EXPECT_EQ(MenuItems().find(L"CURRENT"), std::wstring::npos);
+}
+
+TEST_F(Store, RenameMovesEverythingAndLeavesCurrNameBehind) {
+    WriteDword(L"Orvanel\\Current", L"Other", L"Kept", 7);
+    Edit(16);
+    ModalScript boxes;
+    boxes.Then(TypeName(L"Mine", L"Rename to..."));
+    Command(IDM_RENAME);
+    EXPECT_EQ(boxes.seen().size(), 1u) << "Mine is not applied: no reset question";
+    EXPECT_FALSE(KeyExists(L"Orvanel", L"Current"));
+    EXPECT_EQ(Stored(L"Mine"), 16u);
+    EXPECT_EQ(ReadDword(L"Orvanel\\Mine", L"Other", L"Kept"), 7u) << "values no page writes move too";
+    EXPECT_STREQ(activeConfigName, L"Mine");
+    EXPECT_EQ(CurrName(), L"Current");
+    EXPECT_EQ(MenuItems().find(L"*"), std::wstring::npos) << "no check mark until the next Apply";
+}
+
+TEST_F(Store, DeletingOriginalReloadsItDeletesItAndTheNextStartCapturesItAgain) {
+    WriteDword(L"Orvanel\\Original", kProbeKey, L"cxVScr", 11);
+    ModalScript boxes;
+    boxes.Press(IDNO);
+    Command(IDM_DELETE);   // No: nothing happens
+    EXPECT_TRUE(KeyExists(L"Orvanel", L"Current"));
+
+    LoadConfig(pageList, pageCount, L"Original");
+    boxes.Press(IDYES);
+    Command(IDM_DELETE);
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_EQ(boxes.seen()[1].caption, L"Confirm");
+    EXPECT_EQ(boxes.seen()[1].text, L"Are you sure you want to delete configuration \"Original\" ?");
+    EXPECT_EQ(probe_.number, 11u);
+    EXPECT_FALSE(KeyExists(L"Orvanel", L"Original"));
+    EXPECT_EQ(MenuItems(), L"*Current");
+
+    pageList[1] = saved_;
+    DestroyMainWindowForTests();
+    StartProgram();
+    saved_ = pageList[1];
+    pageList[1] = &probe_;
+    EXPECT_TRUE(KeyExists(L"Orvanel", L"Original"));
+}
+
+TEST_F(Store, DeleteCancelledAtTheSaveQuestionStillDeletes) {
+    Edit(16);
+    ModalScript boxes;
+    boxes.Press(IDYES).Press(IDCANCEL);
+    Command(IDM_DELETE);
+    EXPECT_FALSE(KeyExists(L"Orvanel", L"Current"));
+    EXPECT_STREQ(activeConfigName, L"Current") << "the switch did not take place";
+}
+
+TEST_F(Store, ApplyAfterASwitchAsksOnce) {
+    ModalScript boxes;
+    Choose(L"Original");
+    boxes.Press(IDNO);
+    Command(IDM_APPLY);
+    EXPECT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(CurrName(), L"Original");
+    EXPECT_EQ(Device(), 13u);
+    EXPECT_EQ(MenuItems().find(L"*Current"), std::wstring::npos);
+    EXPECT_NE(MenuItems().find(L"*Original"), std::wstring::npos);
+}
+
+TEST_F(Store, ApplyWithEditsAnsweredNoAsksTwice) {
+    Edit(16);
+    ModalScript boxes;
+    boxes.Press(IDNO).Press(IDNO);
+    Command(IDM_APPLY);
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_EQ(boxes.seen()[0].text, kResetText);
+    EXPECT_EQ(boxes.seen()[1].text, kResetText);
+    EXPECT_EQ(Device(), 16u);
+    EXPECT_EQ(TitleText(), L"Configuration: \"Current\" ");
+}
+
+TEST_F(Store, ApplyOfTheAppliedConfigurationWithoutEditsAsksNothing) {
+    WriteDword(L"SYSTEM", kProbeKey, L"cxVScr", 99);
+    ModalScript boxes;
+    Command(IDM_APPLY);
+    EXPECT_TRUE(boxes.seen().empty());
+    EXPECT_EQ(Device(), 13u) << "the device keys are written again";
+}
+
+TEST_F(Store, MarkAppliedRecordsTheActiveNameOnly) {
+    Choose(L"Original");
+    Command(IDM_MARK_APPLIED);
+    EXPECT_EQ(CurrName(), L"Original");
+    EXPECT_EQ(Device(), 0xFFFFFFFFu);
+    EXPECT_NE(MenuItems().find(L"*Original"), std::wstring::npos);
+}
+
+TEST_F(Store, FontFileChangesKeepTheMarkAfterSaving) {
+    ++fontFileChangeCount;
+    ++changeCount;
+    ++resetCount;
+    ModalScript boxes;
+    boxes.Then(TypeName(L"Mine", L"Save As..."));
+    Command(IDM_SAVE_AS);
+    EXPECT_EQ(TitleText(), L"Configuration: \"Mine\"  *  ");
+    boxes.Press(IDCANCEL);
+    Choose(L"Current");
+    EXPECT_EQ(boxes.seen().size(), 2u) << "every switch asks";
+}
+
+class StoreFiles : public Store {
+protected:
+    void SetUp() override {
+        Store::SetUp();
+        wchar_t dir[MAX_PATH];
+        GetTempPathW(MAX_PATH, dir);
+        path_ = std::wstring(dir) + L"orvanel_store_test.ov";
+        DeleteFileW(path_.c_str());
+        saveFileDialog = openFileDialog = AnswerFileDialog;
+        typedName = path_;
+    }
+    void TearDown() override {
+        saveFileDialog = GetSaveFileNameW;
+        openFileDialog = GetOpenFileNameW;
+        DeleteFileW(path_.c_str());
+        Store::TearDown();
+    }
+    std::string FileBytes() const {
+        std::string bytes;
+        FileHandle file(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        char chunk[4096];
+        DWORD got = 0;
+        while (file && ReadFile(file.get(), chunk, sizeof(chunk), &got, nullptr) && got) bytes.append(chunk, got);
+        return bytes;
+    }
+    static std::string Utf16(const std::wstring& text) {
+        return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    }
+    std::wstring path_;
+};
+
+TEST_F(StoreFiles, ExportWritesTheHeaderAndOneRecordPerValue) {
+    WriteStoreFile(path_.c_str(), "an older and much longer file that the export replaces completely");
+    probe_.number = 20;
+    lstrcpyW(probe_.text, L"A");
+    ModalScript boxes;
+    Command(IDM_EXPORT);
+    EXPECT_TRUE(boxes.seen().empty());
+    DWORD number = 20;
+    std::wstring expected = kConfigFileHeader;
+    expected += EncodeValueKey(kProbeKey, L"cxVScr") + EncodeValueData(&number, 4);
+    expected += EncodeValueKey(kProbeKey, L"Nm") + EncodeValueData(L"A", 4);
+    EXPECT_EQ(FileBytes(), Utf16(expected));
+    EXPECT_EQ(Utf16(EncodeValueData(L"A", 4)), Utf16(L"ebaaaaaa\r\n"));
+    EXPECT_FALSE(KeyExists(L"Orvanel", L"@")) << "nothing of the file reaches the registry";
+}
+
+TEST_F(StoreFiles, ImportRestoresTheExportedValuesIntoTheActiveConfiguration) {
+    probe_.number = 21;
+    lstrcpyW(probe_.text, L"Courier");
+    Command(IDM_EXPORT);
+    Choose(L"Original");
+    ASSERT_EQ(probe_.number, 13u);
+    ModalScript boxes;
+    Command(IDM_IMPORT);
+    EXPECT_TRUE(boxes.seen().empty());
+    EXPECT_EQ(probe_.number, 21u);
+    EXPECT_STREQ(probe_.text, L"Courier");
+    EXPECT_STREQ(activeConfigName, L"Original") << "the imported values belong to the active configuration";
+    EXPECT_EQ(TitleText(), L"Configuration: \"Original\"  *  ");
+    EXPECT_EQ(Stored(L"Original"), 13u) << "nothing saved until the user saves";
+}
+
+TEST_F(StoreFiles, StoreKeyHelpersSendAnAtKeyToTheFileOnly) {
+    WriteStoreFile(path_.c_str(), "");
+    std::wstring key = L"@" + path_;
+    ASSERT_TRUE(WriteDword(key.c_str(), L"GWE", L"cyCap", 23));
+    ASSERT_TRUE(WriteDword(key.c_str(), L"GWE", L"cyCap", 99));
+    EXPECT_EQ(ReadDword(key.c_str(), L"GWE", L"cyCap"), 23u) << "the first record wins";
+    EXPECT_EQ(Utf16(L"aaehaafhaaefaafmaagdaahjaaedaagbaaha=bhaaaaaa\r\n"),
+              FileBytes().substr(0, 47 * 2));
+    EXPECT_EQ(ReadDword(key.c_str(), L"GWE", L"CYCAP"), 0xFFFFFFFFu);
+    EXPECT_FALSE(KeyExists(key.c_str(), nullptr));
+    EXPECT_FALSE(KeyExists(key.c_str() + 1, L"GWE"));
+
+    // A record of fewer than four bytes gives a number that starts from zero.
+    BYTE two[2] = {0x34, 0x12};
+    ASSERT_TRUE(WriteBinary(key.c_str(), L"GWE", L"Short", two, 2));
+    EXPECT_EQ(ReadDword(key.c_str(), L"GWE", L"Short"), 0x1234u);
+}
+}  // namespace
