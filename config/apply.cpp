@@ -15,9 +15,11 @@ void ApplyConfig(SettingsPage** pages, int count, const wchar_t* name) {
     WriteCurrName(chosen);
     SaveConfig(pages, count, chosen);
 
-    // Ask the window system to take up the system colours again.
+    // Ask the window system to take up the system colours again, and repaint with them.
     int scratch[1] = {};
     SetSysColors(0, scratch, reinterpret_cast<const COLORREF*>(scratch));
+    if (propertySheet)
+        RedrawWindow(propertySheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 
     if (pending || appliedChanges) OfferReset();
 }
