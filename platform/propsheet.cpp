@@ -63,7 +63,13 @@ void Layout(HWND sheet, SheetState& state) {
     int tabHeight = 0;
     if (tab) {
         LONG_PTR tabStyle = GetWindowLongPtrW(tab, GWL_STYLE);
-        if (!(tabStyle & TCS_BOTTOM)) SetWindowLongPtrW(tab, GWL_STYLE, tabStyle | TCS_BOTTOM);
+        // One compact row of tabs along the bottom, as on the device.
+        LONG_PTR wanted = (tabStyle | TCS_BOTTOM) & ~static_cast<LONG_PTR>(TCS_MULTILINE);
+        if (wanted != tabStyle) {
+            SetWindowLongPtrW(tab, GWL_STYLE, wanted);
+            SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(Scaled(4), Scaled(2)));
+            SendMessageW(tab, TCM_SETMINTABWIDTH, 0, Scaled(20));
+        }
         tabHeight = TabStripHeight(tab);
         SetWindowPos(tab, nullptr, 0, height - tabHeight, width, tabHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
