@@ -439,3 +439,24 @@ TEST_F(StoreFiles, StoreKeyHelpersSendAnAtKeyToTheFileOnly) {
     EXPECT_EQ(ReadDword(key.c_str(), L"GWE", L"Short"), 0x1234u);
 }
 }  // namespace
+
+namespace {
+TEST_F(StoreFiles, AnUnopenableFileIsReportedOncePerValue) {
+    std::wstring key = L"@" + path_;   // the file does not exist
+    ModalScript boxes;
+    boxes.Press(IDOK).Press(IDOK);
+    SaveConfig(pageList, pageCount, key.c_str());
+    ASSERT_EQ(boxes.seen().size(), 2u) << "the probe writes two values";
+    EXPECT_EQ(boxes.seen()[0].caption, L"Error");
+    EXPECT_EQ(boxes.seen()[0].text, L"File error #2.");
+    EXPECT_FALSE(FileExists(path_.c_str())) << "appending never creates the file";
+
+    boxes.Press(IDOK).Press(IDOK);
+    probe_.number = 40;
+    LoadConfig(pageList, pageCount, key.c_str());
+    ASSERT_EQ(boxes.seen().size(), 4u);
+    EXPECT_EQ(boxes.seen()[2].text, L"File error #2");
+    EXPECT_EQ(probe_.number, 13u) << "a value that cannot be read counts as missing";
+    EXPECT_STREQ(activeConfigName, L"Current");
+}
+}  // namespace
