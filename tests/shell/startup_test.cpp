@@ -299,3 +299,31 @@ TEST_F(StartUp, CriticalErrorAsksAndYesEndsWithMinusOne) {
     EXPECT_EQ(boxes.seen()[1].text, L"Broken\nTerminate program?");
 }
 }  // namespace
+
+namespace {
+using Orientation = AppTest;
+
+TEST_F(Orientation, StartingInLandscapeRelaysOutAtOnceAndPortraitDoesNothing) {
+    SetDeviceScreenForTests(320, 240, 96);
+    StartProgram();
+    EXPECT_TRUE(isLandscape);
+    EXPECT_FALSE(CheckOrientation()) << "no change, no relayout";
+}
+
+TEST_F(Orientation, AMissingTemplateIsReportedAndTheScrollBarCleared) {
+    StartProgram();
+    EXPECT_FALSE(ApplyDialogLayout(instanceHandle, PageWindow(0), 9999));
+    pageList[2]->landscapeDialogId = 9999;
+    SetDeviceScreenForTests(320, 240, 96);
+    ModalScript boxes;
+    boxes.Press(IDOK);
+    RelayoutPages();
+    ASSERT_EQ(boxes.seen().size(), 1u) << "only the page without its template complains";
+    EXPECT_EQ(boxes.seen()[0].caption, L"2");
+    EXPECT_EQ(boxes.seen()[0].text, L"1");
+    SCROLLINFO info = {sizeof(info), SIF_ALL};
+    GetScrollInfo(PageWindow(2), SB_VERT, &info);
+    EXPECT_EQ(info.nMax, 0);
+    EXPECT_EQ(info.nPos, 0);
+}
+}  // namespace
