@@ -57,7 +57,9 @@ void Paint(HWND wnd) {
 
 bool HandleCommand(HWND wnd, UINT id) {
     if (id >= IDM_CONFIG_FIRST && id <= IDM_CONFIG_LAST) {
-        LoadConfig(pageList, pageCount, configNameTable[id - IDM_CONFIG_FIRST]);
+        // A slot the menu does not list holds no name: there is nothing to switch to.
+        const wchar_t* name = configNameTable[id - IDM_CONFIG_FIRST];
+        if (name[0]) LoadConfig(pageList, pageCount, name);
         return true;
     }
     switch (id) {

@@ -222,6 +222,13 @@ TEST_F(Store, YesToSavingTheAppliedConfigurationAlsoOffersTheReset) {
     EXPECT_STREQ(activeConfigName, L"Original");
 }
 
+TEST_F(Store, ACommandForAnUnlistedSlotSwitchesNowhere) {
+    int before = probe_.loads;
+    Command(IDM_CONFIG_LAST);
+    EXPECT_EQ(probe_.loads, before);
+    EXPECT_STREQ(activeConfigName, L"Current");
+}
+
 TEST_F(Store, ChoosingTheActiveEntryLoadsItAgain) {
     probe_.number = 20;   // not a user change: no question
     int before = probe_.loads;
