@@ -76,6 +76,11 @@ BOOL GetStoreInformation(STORE_INFORMATION* info);
 BOOL KernelIoControl(DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
 constexpr UINT kRebootExitCode = 3010;
 
+// ---- Message boxes -----------------------------------------------------------------------------
+// From now on this thread's message boxes never get wider than the device screen: a wider box is
+// narrowed to it, its text wrapped again. The device's own boxes do this by themselves.
+void FitMessageBoxesToDeviceScreen();
+
 // ---- The emulated device -------------------------------------------------------------------
 // The device screen in pixels and its dots per inch: ORVANEL_SCREEN ("240x320", "320x240",
 // "480x640@192") when set, else the host's screen.

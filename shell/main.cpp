@@ -2,10 +2,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/pocketpc.h"
 #include "shell/app.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    FitMessageBoxesToDeviceScreen();
     return OrvanelMain(instance, commandLine, showCommand);
 }
