@@ -12,14 +12,15 @@ namespace {
 constexpr int kMessageTextId = 0xFFFF;   // the message box's text line
 HHOOK fitHook = nullptr;
 
-bool IsMessageBox(HWND wnd) {
+bool HasClass(HWND wnd, const wchar_t* name) {
     wchar_t cls[32] = {};
     GetClassNameW(wnd, cls, 32);
-    if (lstrcmpW(cls, L"#32770") != 0) return false;
+    return lstrcmpiW(cls, name) == 0;
+}
+
+bool IsMessageBox(HWND wnd) {
     HWND text = GetDlgItem(wnd, kMessageTextId);
-    if (!text) return false;
-    GetClassNameW(text, cls, 32);
-    return lstrcmpiW(cls, L"Static") == 0;
+    return HasClass(wnd, L"#32770") && text && HasClass(text, L"Static");
 }
 
 RECT ChildRect(HWND parent, HWND child) {
@@ -57,9 +58,7 @@ void FitToScreen(HWND box) {
 
     // The buttons stay centred under the narrower text and move down with it.
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t cls[32] = {};
-        GetClassNameW(child, cls, 32);
-        if (lstrcmpiW(cls, L"Button") != 0) continue;
+        if (!HasClass(child, L"Button")) continue;
         RECT r = ChildRect(box, child);
         SetWindowPos(child, nullptr, r.left - excess / 2, r.top + grow, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -13,8 +13,6 @@ namespace {
 bool inputPanelUp = false;
 int settingChangeCalls = 0;
 
-constexpr int kApplyButtonId = 0x3021;
-
 // Holds one COM interface and releases it when it goes.
 template <typename T>
 class ComRef {
@@ -117,7 +115,7 @@ BOOL SHDoneButton(HWND wnd, DWORD state) {
     ShowChild(wnd, IDOK, show);
     if (!show && IsPpcSheetWindow(wnd)) {
         // The device's sheet has no buttons at all: its Done button is in the caption.
-        for (int id : {IDCANCEL, IDHELP, kApplyButtonId}) ShowChild(wnd, id, false);
+        HideSheetButtons(wnd);
     }
     return TRUE;
 }

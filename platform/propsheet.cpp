@@ -34,10 +34,14 @@ Creation* creation = nullptr;
 
 int Scaled(int pixels) { return pixels * DeviceDpi() / 96; }
 
+}  // namespace
+
 void HideSheetButtons(HWND sheet) {
     for (int id : {IDOK, IDCANCEL, IDHELP, kApplyButtonId})
         if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
 }
+
+namespace {
 
 // The tab strip's own height: its rows of tabs and the border below them.
 int TabStripHeight(HWND tab) {

@@ -4,3 +4,5 @@
 
 // Whether the window is a sheet created by PpcPropertySheet (from its initialisation on).
 bool IsPpcSheetWindow(HWND wnd);
+// Hides every button of a sheet: OK, Cancel, Help and Apply.
+void HideSheetButtons(HWND sheet);

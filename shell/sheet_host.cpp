@@ -35,8 +35,6 @@ constexpr PageKind kPageKinds[kMaxPages] = {
 constexpr DWORD kSheetFlags = PSH_NOAPPLYNOW | PSH_USECALLBACK | PSH_HASHELP | PSH_MODELESS | PSH_MAXIMIZE;
 
 void ReadScreen() {
-    HDC screen = GetDC(nullptr);
-    if (screen) ReleaseDC(nullptr, screen);
     scale = DeviceDpi() / 96;
     if (scale < 1) scale = 1;
 
