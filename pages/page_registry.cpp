@@ -1,0 +1,19 @@
+#include "pages/page_registry.h"
+
+#include "framework/settings_page.h"
+#include "pages/page_factory.h"
+#include "resources/resource.h"
+
+namespace {
+// Tab order, which is also the order of every walk over the pages (saving, loading, export).
+constexpr PageInfo kPages[] = {
+    {L"GUI", kTagGui, IDD_APPEARANCE, IDD_APPEARANCE_LAND, CreateAppearancePage},
+    {L"Size", kTagSize, IDD_SIZE, IDD_SIZE_LAND, CreateSizePage},
+    {L"Sip", kTagSip, IDD_SIP, IDD_SIP_LAND, CreateSipPage},
+    {L"Fonts", kTagFont, IDD_FONTS, IDD_FONTS_LAND, CreateFontsPage},
+    {L"Misc", kTagAnim, IDD_MISC, IDD_MISC_LAND, CreateMiscPage},
+    {L"Theme", kTagTheme, IDD_THEME, IDD_THEME_LAND, CreateThemePage},
+};
+}  // namespace
+
+std::span<const PageInfo> RegisteredPages() { return kPages; }
