@@ -1,31 +1,31 @@
 #include "config/apply.h"
 
+#include "base/strings.h"
 #include "config/store.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
-#include "shell/app.h"
 
-void ApplyConfig(SettingsPage** pages, int count, const wchar_t* name) {
-    bool pending = changeCount != 0 || resetCount != 0;
+void ApplyConfig(Session& session, const wchar_t* name) {
+    bool pending = session.changeCount != 0 || session.resetCount != 0;
     wchar_t chosen[kNameChars];
     lstrcpynW(chosen, name ? name : L"", kNameChars);
     wchar_t applied[kNameChars] = {};
-    bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || lstrcmpW(applied, chosen) != 0;
+    bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || !SameName(applied, chosen);
 
     WriteCurrName(chosen);
-    SaveConfig(pages, count, chosen);
+    SaveConfig(session, chosen);
 
     // Ask the window system to take up the system colours again, and repaint with them.
     int scratch[1] = {};
     SetSysColors(0, scratch, reinterpret_cast<const COLORREF*>(scratch));
-    if (propertySheet)
-        RedrawWindow(propertySheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    if (session.sheet)
+        RedrawWindow(session.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 
-    if (pending || appliedChanges) OfferReset();
+    if (pending || appliedChanges) OfferReset(session);
 }
 
-void OfferReset() {
-    if (MessageBoxW(propertySheet, LoadResString(IDS_RESET_QUESTION), LoadResString(IDS_ATTENTION), MB_YESNO) ==
+void OfferReset(Session& session) {
+    if (MessageBoxW(session.sheet, LoadResString(IDS_RESET_QUESTION), LoadResString(IDS_ATTENTION), MB_YESNO) ==
         IDYES)
         ResetDevice();
 }

@@ -2,8 +2,8 @@
 #pragma once
 #include <windows.h>
 
-class SettingsPage;
+#include "config/session.h"
 
-void ApplyConfig(SettingsPage** pages, int count, const wchar_t* name);
-void OfferReset();
+void ApplyConfig(Session& session, const wchar_t* name);
+void OfferReset(Session& session);
 void ResetDevice();

@@ -3,36 +3,35 @@
 #pragma once
 #include <windows.h>
 
-class SettingsPage;
+#include <optional>
+#include <string>
+#include <string_view>
 
-constexpr int kMaxConfigs = 64;
-constexpr int kNameChars = 260;         // names, titles and the name dialog's buffers
+#include "config/session.h"
 
-extern wchar_t activeConfigName[kNameChars];
-extern wchar_t configNameTable[kMaxConfigs][kNameChars];
-extern int changeCount;
-extern int resetCount;
-extern int fontFileChangeCount;
-
-void RebuildConfigMenu(HMENU menu, const wchar_t* checkName);
+void RebuildConfigMenu(Session& session, const wchar_t* checkName);
 // Save As when name is null; otherwise saves under the name (or into the "@" file it names).
-void SaveConfig(SettingsPage** pages, int count, const wchar_t* name);
+void SaveConfig(Session& session, const wchar_t* name);
 // Saves every page under the configuration's key and nothing else (the first-run capture).
-void SaveConfigurationPages(SettingsPage** pages, int count, const wchar_t* name);
-void LoadConfig(SettingsPage** pages, int count, const wchar_t* name);
-void DeleteConfig(const wchar_t* name);
-void RenameConfig(SettingsPage** pages, int count, const wchar_t* oldName);
+void SaveConfigurationPages(Session& session, const wchar_t* name);
+void LoadConfig(Session& session, const wchar_t* name);
+// Asks whether to save unsaved changes first; false when the user cancels.
+bool AskToSaveChanges(Session& session);
+// Every page loads from the store, in list order.
+void LoadPagesFrom(Session& session, Store& store);
+void DeleteConfig(Session& session, const wchar_t* name);
+void RenameConfig(Session& session, const wchar_t* oldName);
 // Delete command: asks, switches to "Original", deletes the configuration that was active.
-void DeleteActiveConfig(HWND owner);
+void DeleteActiveConfig(Session& session, HWND owner);
 BOOL ReadCurrName(wchar_t* buffer, DWORD sizeInBytes);
 BOOL WriteCurrName(const wchar_t* name);
-// The name dialog: the typed name, or null on Cancel or an empty name.
-const wchar_t* AskName(HWND owner, const wchar_t* title, const wchar_t* initialText);
-void RefreshTitle();
+// The name dialog: the typed name, or nullopt on Cancel or an empty name.
+std::optional<std::wstring> AskName(HWND owner, const wchar_t* title, const wchar_t* initialText);
 // Formats the title line into buffer (at least 260 characters).
-void FormatTitle(wchar_t* buffer, size_t chars);
-// Recursive copy of root\source into root\destination.
-void CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root);
-
-// Marks a user change on a page: both counters up by one, title refreshed.
-void NoteUserChange();
+void FormatTitle(const Session& session, wchar_t* buffer, size_t chars);
+// The store key of a configuration: a file name ("@" and a path) as it is, else
+// "Orvanel\<name>".
+std::wstring StoreKeyOf(std::wstring_view name);
+// Whether a typed name can name a configuration: not empty or only spaces, no "@" first, no
+// "\", at most 259 characters. A refused name is said so over `owner`.
+bool AcceptConfigName(HWND owner, std::wstring_view name);

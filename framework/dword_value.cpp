@@ -1,4 +1,4 @@
-#include "framework/registry.h"
+#include "store/registry.h"
 #include "framework/settings_page.h"
 
 void RegistryValue::Reset() {}

@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
+class PageHost;
 class SettingsPage;
 
 struct PageInfo {
@@ -10,5 +13,5 @@ struct PageInfo {
     DWORD tag;                     // the kind tag the page answers
     WORD portraitDialogId;
     WORD landscapeDialogId;
-    SettingsPage* (*create)(HINSTANCE instance);
+    std::unique_ptr<SettingsPage> (*create)(PageHost& host);
 };

@@ -1,8 +1,10 @@
 #include "framework/settings_page.h"
 
+#include <string>
+
+#include "base/strings.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
-#include "shell/app.h"
 
 namespace {
 // The property sheet's "help" notification.
@@ -25,15 +27,18 @@ SettingsPage* PageFromWindow(HWND dialog) {
     return reinterpret_cast<SettingsPage*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
 }
 
-SettingsPage* FindPage(DWORD tag) {
-    for (int i = 0; i < pageCount; ++i)
-        if (pageList[i] && pageList[i]->IsKind(tag)) return pageList[i];
+SettingsPage* FindPage(const PageHost& host, DWORD tag) {
+    for (SettingsPage* page : host.Pages())
+        if (page && page->IsKind(tag)) return page;
     return nullptr;
 }
+
+
 }  // namespace
 
-SettingsPage::SettingsPage(HINSTANCE instance, WORD portraitId, const wchar_t* pageTitle)
-    : portraitDialogId(portraitId) {
+SettingsPage::SettingsPage(PageHost& host, WORD portraitId, const wchar_t* pageTitle)
+    : portraitDialogId(portraitId), host_(host) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     ZeroMemory(title, sizeof(title));
     ZeroMemory(&pageDesc, sizeof(pageDesc));
     pageDesc.dwSize = sizeof(pageDesc);
@@ -52,12 +57,24 @@ SettingsPage::SettingsPage(HINSTANCE instance, WORD portraitId, const wchar_t* p
     if (!pageHandle) createError = GetLastError();
 }
 
+SettingsPage::~SettingsPage() = default;
+
 int SettingsPage::OnPageCallback(HWND, UINT, PROPSHEETPAGEW*) { return 1; }
 BOOL SettingsPage::OnMessage(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-BOOL SettingsPage::GrabSystem() { return TRUE; }
-BOOL SettingsPage::ApplySystem() { return TRUE; }
-BOOL SettingsPage::Load(const wchar_t*) { return TRUE; }
-BOOL SettingsPage::Save(const wchar_t*) { return TRUE; }
+BOOL SettingsPage::GrabSystem() { return LoadFrom(kSystemStoreKey); }
+BOOL SettingsPage::ApplySystem() { return SaveTo(kSystemStoreKey); }
+BOOL SettingsPage::Load(Store&) { return TRUE; }
+BOOL SettingsPage::Save(Store&) { return TRUE; }
+
+BOOL SettingsPage::LoadFrom(std::wstring_view storeKey) {
+    auto store = OpenStore(storeKey, host_.MessageOwner());
+    return Load(*store);
+}
+
+BOOL SettingsPage::SaveTo(std::wstring_view storeKey) {
+    auto store = OpenStore(storeKey, host_.MessageOwner());
+    return Save(*store);
+}
 BOOL SettingsPage::IsKind(DWORD tag) { return tag == kTagPage; }
 INT_PTR SettingsPage::QueryItem(int, INT_PTR) { return 0; }
 INT_PTR SettingsPage::QueryValue(int index, INT_PTR reserved) { return QueryItem(index, reserved); }
@@ -74,7 +91,7 @@ INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         SHDoneButton(dialog, SHDB_HIDE);
         if (page) {
             page->hwnd = dialog;
-            if (!page->GrabSystem()) ShowCriticalErrorId(IDS_CANT_GRAB);
+            if (!page->GrabSystem()) ShowCriticalError(LoadResString(IDS_CANT_GRAB));
         }
     } else if (message == WM_NOTIFY && lParam &&
                reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(kHelpNotification)) {
@@ -91,16 +108,18 @@ UINT CALLBACK PageCallback(HWND wnd, UINT message, PROPSHEETPAGEW* desc) {
     return static_cast<UINT>(page->OnPageCallback(wnd, message, desc));
 }
 
-INT_PTR FindPageValue(DWORD tag, int index, INT_PTR reserved) {
-    SettingsPage* page = FindPage(tag);
+INT_PTR FindPageValue(const PageHost& host, DWORD tag, int index, INT_PTR reserved) {
+    SettingsPage* page = FindPage(host, tag);
     return page ? page->QueryValue(index, reserved) : 0;
 }
 
-INT_PTR FindPageItem(DWORD tag, int index, INT_PTR reserved) {
-    SettingsPage* page = FindPage(tag);
+INT_PTR FindPageItem(const PageHost& host, DWORD tag, int index, INT_PTR reserved) {
+    SettingsPage* page = FindPage(host, tag);
     return page ? page->QueryItem(index, reserved) : 0;
 }
 
-bool IsSystemStoreKey(const wchar_t* storeKey) {
-    return storeKey && lstrcmpiW(storeKey, L"System") == 0;
+void ShowCriticalError(const wchar_t* text) {
+    std::wstring message = FormatText(260, L"%s%s", text ? text : L"", LoadResString(IDS_TERMINATE));
+    if (MessageBoxW(nullptr, message.c_str(), LoadResString(IDS_CRITICAL_ERROR), MB_YESNO | MB_TOPMOST) == IDYES)
+        PostQuitMessage(-1);
 }

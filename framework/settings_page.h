@@ -3,7 +3,12 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+
 #include <cstdint>
+#include <string_view>
+
+#include "framework/page_host.h"
+#include "store/store.h"
 
 // Kind tags, as multi-character constants.
 constexpr DWORD kTagPage = 0x50414745;   // 'PAGE'
@@ -14,47 +19,64 @@ constexpr DWORD kTagFont = 0x464F4E54;   // 'FONT'
 constexpr DWORD kTagAnim = 0x414E494D;   // 'ANIM'
 constexpr DWORD kTagTheme = 0x5448454D;  // 'THEM'
 
-// The store key of the live device.
-inline constexpr wchar_t kSystemStoreKey[] = L"SYSTEM";
-
 class SettingsPage {
 public:
-    SettingsPage(HINSTANCE instance, WORD portraitDialogId, const wchar_t* title);
+    SettingsPage(PageHost& host, WORD portraitDialogId, const wchar_t* title = nullptr);
     SettingsPage(const SettingsPage&) = delete;
     SettingsPage& operator=(const SettingsPage&) = delete;
+    virtual ~SettingsPage();
 
-    // Slot order matters to nobody outside, but is kept as the pages know it.
     virtual int OnPageCallback(HWND wnd, UINT message, PROPSHEETPAGEW* desc);
     virtual BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // The live settings: Load and Save with the store of the live device.
     virtual BOOL GrabSystem();
     virtual BOOL ApplySystem();
-    virtual BOOL Load(const wchar_t* storeKey);
-    virtual BOOL Save(const wchar_t* storeKey);
+    // The page's settings from and to a store; missing values take the page's defaults.
+    virtual BOOL Load(Store& store);
+    virtual BOOL Save(Store& store);
     virtual BOOL IsKind(DWORD tag);
     virtual INT_PTR QueryItem(int index, INT_PTR reserved);
     virtual INT_PTR QueryValue(int index, INT_PTR reserved);
     virtual INT_PTR QueryData(int index, INT_PTR reserved);
-    virtual ~SettingsPage() = default;
+
+    // Load and Save with a store key, resolved into its store for this one call.
+    BOOL LoadFrom(std::wstring_view storeKey);
+    BOOL SaveTo(std::wstring_view storeKey);
+
+    PageHost& host() const { return host_; }
 
     wchar_t title[64];
     PROPSHEETPAGEW pageDesc;
-    HPROPSHEETPAGE pageHandle = nullptr;
+    HPROPSHEETPAGE pageHandle = nullptr;   // owned by the sheet once the sheet has it
     DWORD createError = 0;
     WORD portraitDialogId = 0;
     WORD landscapeDialogId = 0;
     HWND hwnd = nullptr;
+
+private:
+    PageHost& host_;
 };
 
 // The shared dialog procedure and page callback of every page.
 INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 UINT CALLBACK PageCallback(HWND wnd, UINT message, PROPSHEETPAGEW* desc);
 
-// Page lookup by tag over pageList: the first page of that kind answers, else 0.
-INT_PTR FindPageValue(DWORD tag, int index, INT_PTR reserved);
-INT_PTR FindPageItem(DWORD tag, int index, INT_PTR reserved);
+// The fatal-error prompt: the text, then "\nTerminate program?", caption "Critical Error".
+// Yes posts quit with code -1.
+void ShowCriticalError(const wchar_t* text);
 
-// True when the store key names the live system ("System", any case).
-bool IsSystemStoreKey(const wchar_t* storeKey);
+// Page lookup by tag over the host's pages: the first page of that kind answers, else 0.
+INT_PTR FindPageValue(const PageHost& host, DWORD tag, int index, INT_PTR reserved);
+INT_PTR FindPageItem(const PageHost& host, DWORD tag, int index, INT_PTR reserved);
+
+// The first page that answers a typed question, or null. Questions between pages are small
+// interfaces that the answering page implements (see framework/page_queries.h).
+template <class Query>
+Query* FindPageAnswering(const PageHost& host) {
+    for (SettingsPage* page : host.Pages())
+        if (auto* answer = dynamic_cast<Query*>(page)) return answer;
+    return nullptr;
+}
 
 // A registry value (always below HKEY_LOCAL_MACHINE) with a key path and a value name.
 class RegistryValue {

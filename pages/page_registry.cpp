@@ -1,7 +1,11 @@
 #include "pages/page_registry.h"
 
-#include "framework/settings_page.h"
-#include "pages/page_factory.h"
+#include "pages/appearance/appearance_page.h"
+#include "pages/fonts/fonts_page.h"
+#include "pages/misc/misc_page.h"
+#include "pages/sip/sip_page.h"
+#include "pages/size/size_page.h"
+#include "pages/theme/theme_page.h"
 #include "resources/resource.h"
 
 namespace {

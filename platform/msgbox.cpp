@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "framework/handles.h"
+#include "base/handles.h"
 #include "platform/pocketpc.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include "framework/handles.h"
+#include "base/handles.h"
 #include "platform/sheet_internal.h"
 
 namespace {

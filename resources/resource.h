@@ -38,6 +38,7 @@
 #define IDS_INFORMATION        3192
 #define IDS_IMPORT_PREVIOUS    3193
 #define IDS_DELETE_DATA        3194
+#define IDS_BAD_CONFIG_NAME    3300
 
 // Icon, menus, accelerators.
 #define IDI_ORVANEL            101
@@ -66,6 +67,21 @@
 #define IDC_NAME_EDIT          1029
 #define IDC_ABOUT_ICON         1000
 #define IDC_ABOUT_TEXT         1001
+
+// Misc page.
+#define IDC_MISC_SPEED             1030
+#define IDC_MISC_INBOX_SIZE        1031
+#define IDC_MISC_BROWSER_SIZE      1032
+#define IDC_MISC_WINDOW_ANIMATION  1034
+#define IDC_MISC_MENU_ANIMATION    1035
+#define IDC_MISC_GLYPH_EDIT        1047
+#define IDC_MISC_GLYPH_SET         1048
+#define IDC_MISC_SPEED_LABEL       1053
+#define IDC_MISC_GLYPH_LABEL       1054
+#define IDC_MISC_INBOX_LABEL       1055
+#define IDC_MISC_BROWSER_LABEL     1056
+#define IDC_MISC_ANIMATION_GROUP   1057
+#define IDC_MISC_FONTS_GROUP       1058
 
 // Menu bar buttons and commands.
 #define IDM_TOOLS_BUTTON       2001

@@ -3,11 +3,12 @@
 #include <commctrl.h>
 
 #include "platform/pocketpc.h"
-#include "shell/app.h"
+#include "shell/program.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     FitMessageBoxesToDeviceScreen();
-    return OrvanelMain(instance, commandLine, showCommand);
+    Program program(instance);
+    return program.Main(commandLine, showCommand);
 }

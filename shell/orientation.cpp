@@ -3,12 +3,10 @@
 // the other template and refreshes what their look takes from it (labels, images, selections).
 #include <cstdint>
 
+#include "base/strings.h"
 #include "framework/settings_page.h"
 #include "platform/pocketpc.h"
-#include "shell/app.h"
-#include "shell/main_window.h"
-
-bool isLandscape = false;
+#include "shell/program.h"
 
 namespace {
 // The input method page sets this line's text at run time; a relayout leaves it alone.
@@ -63,6 +61,12 @@ private:
     bool ok_ = true;
 };
 
+bool IsWindowOfClass(HWND wnd, const wchar_t* cls) {
+    wchar_t name[32] = {};
+    GetClassNameW(wnd, name, 32);
+    return SameNameIgnoringCase(name, cls);
+}
+
 void ClearVerticalScrollBar(HWND dialog) {
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
@@ -70,8 +74,8 @@ void ClearVerticalScrollBar(HWND dialog) {
     SetScrollInfo(dialog, SB_VERT, &info, TRUE);
 }
 
-void ReplaceImage(HWND control, UINT imageType, WORD id) {
-    HANDLE image = LoadImageW(instanceHandle, MAKEINTRESOURCEW(id), imageType, 0, 0, 0);
+void ReplaceImage(HINSTANCE instance, HWND control, UINT imageType, WORD id) {
+    HANDLE image = LoadImageW(instance, MAKEINTRESOURCEW(id), imageType, 0, 0, 0);
     UINT getMessage = IsWindowOfClass(control, L"Button") ? BM_GETIMAGE : STM_GETIMAGE;
     UINT setMessage = getMessage == BM_GETIMAGE ? BM_SETIMAGE : STM_SETIMAGE;
     HANDLE old = reinterpret_cast<HANDLE>(SendMessageW(control, getMessage, imageType, 0));
@@ -83,15 +87,15 @@ void ReplaceImage(HWND control, UINT imageType, WORD id) {
 }
 
 // Refreshes a control's content from its template item.
-void RefreshControl(HWND control, WORD id, DWORD style, const TemplateReader::Field& cls,
+void RefreshControl(HINSTANCE instance, HWND control, WORD id, DWORD style, const TemplateReader::Field& cls,
                     const TemplateReader::Field& title) {
     if (!control || !cls.isOrdinal) return;
     switch (cls.ordinal) {
     case kClassButton:
     case kClassStatic:
         if (title.isOrdinal) {
-            if ((style & 0x0F) == SS_ICON) ReplaceImage(control, IMAGE_ICON, title.ordinal);
-            else if ((style & 0x0F) == SS_BITMAP) ReplaceImage(control, IMAGE_BITMAP, title.ordinal);
+            if ((style & 0x0F) == SS_ICON) ReplaceImage(instance, control, IMAGE_ICON, title.ordinal);
+            else if ((style & 0x0F) == SS_BITMAP) ReplaceImage(instance, control, IMAGE_BITMAP, title.ordinal);
         } else if (id != kDefaultMethodLine) {
             SetWindowTextW(control, title.text);
         }
@@ -109,32 +113,16 @@ void RefreshControl(HWND control, WORD id, DWORD style, const TemplateReader::Fi
     }
 }
 
-void RelayoutPage(SettingsPage* page) {
-    if (!page || page->landscapeDialogId == 0) return;
-    WORD id = isLandscape ? page->landscapeDialogId : page->portraitDialogId;
-    if (!ApplyDialogLayout(instanceHandle, page->hwnd, id))
-        MessageBoxW(nullptr, L"1", L"2", MB_OK | MB_TOPMOST);
-    ClearVerticalScrollBar(page->hwnd);
-}
 }  // namespace
 
-bool IsWindowOfClass(HWND wnd, const wchar_t* cls) {
-    wchar_t name[32] = {};
-    GetClassNameW(wnd, name, 32);
-    return lstrcmpiW(name, cls) == 0;
+void RelayoutPage(HINSTANCE instance, SettingsPage* page, bool landscape) {
+    if (!page || page->landscapeDialogId == 0) return;
+    WORD id = landscape ? page->landscapeDialogId : page->portraitDialogId;
+    if (!ApplyDialogLayout(instance, page->hwnd, id)) MessageBoxW(nullptr, L"1", L"2", MB_OK | MB_TOPMOST);
+    ClearVerticalScrollBar(page->hwnd);
 }
 
-BOOL CheckOrientation() {
-    bool landscape = DeviceMetric(SM_CYSCREEN) < DeviceMetric(SM_CXSCREEN);
-    bool changed = landscape != isLandscape;
-    isLandscape = landscape;
-    return changed;
-}
-
-void RelayoutPages() {
-    if (!CheckOrientation()) return;
-    for (int i = 0; i < pageCount; ++i) RelayoutPage(pageList[i]);
-}
+bool IsLandscapeScreen() { return DeviceMetric(SM_CYSCREEN) < DeviceMetric(SM_CXSCREEN); }
 
 BOOL ApplyDialogLayout(HINSTANCE instance, HWND dialog, WORD templateId) {
     HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(templateId), RT_DIALOG);
@@ -181,7 +169,7 @@ BOOL ApplyDialogLayout(HINSTANCE instance, HWND dialog, WORD templateId) {
         if (control && batch)
             batch = DeferWindowPos(batch, control, nullptr, r.left, r.top, r.right - r.left,
                                    r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        RefreshControl(control, id, itemStyle, cls, title);
+        RefreshControl(instance, control, id, itemStyle, cls, title);
     }
     if (batch) EndDeferWindowPos(batch);
     ClearVerticalScrollBar(dialog);

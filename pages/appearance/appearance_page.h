@@ -1,11 +1,13 @@
 // The appearance (GUI) page.
 #pragma once
-#include "framework/stored_page.h"
+#include <memory>
 
-class AppearancePage : public StoredPage {
+#include "framework/page_kit.h"
+
+class AppearancePage : public KitPage {
 public:
-    explicit AppearancePage(HINSTANCE instance);
-    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL Load(const wchar_t* storeKey) override;
-    BOOL Save(const wchar_t* storeKey) override;
+    explicit AppearancePage(PageHost& host);
+    BOOL IsKind(DWORD tag) override { return tag == kTagGui; }
 };
+
+std::unique_ptr<SettingsPage> CreateAppearancePage(PageHost& host);

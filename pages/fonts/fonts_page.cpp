@@ -1,12 +1,7 @@
 #include "pages/fonts/fonts_page.h"
 
-#include "pages/page_factory.h"
 #include "resources/resource.h"
 
-FontsPage::FontsPage(HINSTANCE instance) : SettingsPage(instance, IDD_FONTS, nullptr), StoredPage(kTagFont) {}
+FontsPage::FontsPage(PageHost& host) : KitPage(host, IDD_FONTS) {}
 
-BOOL FontsPage::OnMessage(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-BOOL FontsPage::Load(const wchar_t*) { return TRUE; }
-BOOL FontsPage::Save(const wchar_t*) { return TRUE; }
-
-SettingsPage* CreateFontsPage(HINSTANCE instance) { return new FontsPage(instance); }
+std::unique_ptr<SettingsPage> CreateFontsPage(PageHost& host) { return std::make_unique<FontsPage>(host); }

@@ -1,11 +1,13 @@
 // The fonts page.
 #pragma once
-#include "framework/stored_page.h"
+#include <memory>
 
-class FontsPage : public StoredPage {
+#include "framework/page_kit.h"
+
+class FontsPage : public KitPage {
 public:
-    explicit FontsPage(HINSTANCE instance);
-    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL Load(const wchar_t* storeKey) override;
-    BOOL Save(const wchar_t* storeKey) override;
+    explicit FontsPage(PageHost& host);
+    BOOL IsKind(DWORD tag) override { return tag == kTagFont; }
 };
+
+std::unique_ptr<SettingsPage> CreateFontsPage(PageHost& host);

@@ -1,15 +1,39 @@
-// The misc page.
+// The misc page: window and menu animation, the glyph cache limit, the Inbox message list's font
+// size and the browser's text size.
 #pragma once
-#include "framework/stored_page.h"
+#include <memory>
+#include <string>
 
-class MiscPage : public StoredPage {
+#include "framework/page_kit.h"
+
+class MiscPage : public KitPage {
 public:
-    explicit MiscPage(HINSTANCE instance);
-    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL Load(const wchar_t* storeKey) override;
-    BOOL Save(const wchar_t* storeKey) override;
+    explicit MiscPage(PageHost& host);
+    BOOL IsKind(DWORD tag) override { return tag == kTagAnim; }
+    BOOL Load(Store& store) override;
+    BOOL Save(Store& store) override;
+    // 0: window animation; 1: menu animation type; anything else 0.
+    INT_PTR QueryItem(int index, INT_PTR reserved) override;
 
-    DWORD browserTextSize = 2;       // index of the browser's text size
-    DWORD glyphCacheLimit = 8192;    // GDI\GLYPHCACHE "limit"
-    bool refreshingControls = false; // set while the page fills its controls itself
+    int windowAnimation = 0;        // 0 off, else on
+    int menuAnimationType = 6;      // 0 off; any loaded value is kept, switching on gives 6
+    int menuAnimationSpeed = 9;     // 1 (slowest) to 9 (fastest)
+    int inboxFontSize = 8;          // points
+    int browserTextSize = 2;        // 0 to 10, shown as an offset from -2
+    int glyphCacheLimit = 8192;
+    std::wstring inboxFontFace = L"Tahoma";   // at most 63 characters
+
+    // The glyph cache limit "Set" accepts.
+    static constexpr int kMinGlyphCache = 1024;
+    static constexpr int kMaxGlyphCache = 0x40000;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
+    void OnSettingChange() override { RefreshControls(); }
+
+private:
+    void RefreshControls();
 };
+
+std::unique_ptr<SettingsPage> CreateMiscPage(PageHost& host);

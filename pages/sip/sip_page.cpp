@@ -1,12 +1,7 @@
 #include "pages/sip/sip_page.h"
 
-#include "pages/page_factory.h"
 #include "resources/resource.h"
 
-SipPage::SipPage(HINSTANCE instance) : SettingsPage(instance, IDD_SIP, nullptr), StoredPage(kTagSip) {}
+SipPage::SipPage(PageHost& host) : KitPage(host, IDD_SIP) {}
 
-BOOL SipPage::OnMessage(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-BOOL SipPage::Load(const wchar_t*) { return TRUE; }
-BOOL SipPage::Save(const wchar_t*) { return TRUE; }
-
-SettingsPage* CreateSipPage(HINSTANCE instance) { return new SipPage(instance); }
+std::unique_ptr<SettingsPage> CreateSipPage(PageHost& host) { return std::make_unique<SipPage>(host); }

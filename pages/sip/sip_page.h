@@ -1,11 +1,13 @@
 // The input method (Sip) page.
 #pragma once
-#include "framework/stored_page.h"
+#include <memory>
 
-class SipPage : public StoredPage {
+#include "framework/page_kit.h"
+
+class SipPage : public KitPage {
 public:
-    explicit SipPage(HINSTANCE instance);
-    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL Load(const wchar_t* storeKey) override;
-    BOOL Save(const wchar_t* storeKey) override;
+    explicit SipPage(PageHost& host);
+    BOOL IsKind(DWORD tag) override { return tag == kTagSip; }
 };
+
+std::unique_ptr<SettingsPage> CreateSipPage(PageHost& host);

@@ -1,12 +1,7 @@
 #include "pages/size/size_page.h"
 
-#include "pages/page_factory.h"
 #include "resources/resource.h"
 
-SizePage::SizePage(HINSTANCE instance) : SettingsPage(instance, IDD_SIZE, nullptr), StoredPage(kTagSize) {}
+SizePage::SizePage(PageHost& host) : KitPage(host, IDD_SIZE) {}
 
-BOOL SizePage::OnMessage(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-BOOL SizePage::Load(const wchar_t*) { return TRUE; }
-BOOL SizePage::Save(const wchar_t*) { return TRUE; }
-
-SettingsPage* CreateSizePage(HINSTANCE instance) { return new SizePage(instance); }
+std::unique_ptr<SettingsPage> CreateSizePage(PageHost& host) { return std::make_unique<SizePage>(host); }

@@ -1,11 +1,13 @@
 // The size page.
 #pragma once
-#include "framework/stored_page.h"
+#include <memory>
 
-class SizePage : public StoredPage {
+#include "framework/page_kit.h"
+
+class SizePage : public KitPage {
 public:
-    explicit SizePage(HINSTANCE instance);
-    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL Load(const wchar_t* storeKey) override;
-    BOOL Save(const wchar_t* storeKey) override;
+    explicit SizePage(PageHost& host);
+    BOOL IsKind(DWORD tag) override { return tag == kTagSize; }
 };
+
+std::unique_ptr<SettingsPage> CreateSizePage(PageHost& host);

@@ -1,12 +1,7 @@
 #include "pages/theme/theme_page.h"
 
-#include "pages/page_factory.h"
 #include "resources/resource.h"
 
-ThemePage::ThemePage(HINSTANCE instance) : SettingsPage(instance, IDD_THEME, nullptr), StoredPage(kTagTheme) {}
+ThemePage::ThemePage(PageHost& host) : KitPage(host, IDD_THEME) {}
 
-BOOL ThemePage::OnMessage(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-BOOL ThemePage::Load(const wchar_t*) { return TRUE; }
-BOOL ThemePage::Save(const wchar_t*) { return TRUE; }
-
-SettingsPage* CreateThemePage(HINSTANCE instance) { return new ThemePage(instance); }
+std::unique_ptr<SettingsPage> CreateThemePage(PageHost& host) { return std::make_unique<ThemePage>(host); }

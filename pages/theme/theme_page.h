@@ -1,11 +1,13 @@
 // The theme page.
 #pragma once
-#include "framework/stored_page.h"
+#include <memory>
 
-class ThemePage : public StoredPage {
+#include "framework/page_kit.h"
+
+class ThemePage : public KitPage {
 public:
-    explicit ThemePage(HINSTANCE instance);
-    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL Load(const wchar_t* storeKey) override;
-    BOOL Save(const wchar_t* storeKey) override;
+    explicit ThemePage(PageHost& host);
+    BOOL IsKind(DWORD tag) override { return tag == kTagTheme; }
 };
+
+std::unique_ptr<SettingsPage> CreateThemePage(PageHost& host);

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "config/config_codec.h"
 #include "config/store.h"
-#include "shell/app.h"
+#include "store/config_codec.h"
+#include "store/file_values.h"
 #include "support/modal.h"
 
 namespace {
@@ -195,25 +195,16 @@ class ConfigFileCommandTest : public ConfigFileTest {
 protected:
     void SetUp() override {
         ConfigFileTest::SetUp();
-        savedSave_ = saveFileDialog;
-        savedOpen_ = openFileDialog;
-        saveFileDialog = openFileDialog = AnswerDialog;
+        session_.saveFileDialog = session_.openFileDialog = AnswerDialog;
         lastDialog = {};
         dialogAnswer.clear();
-        savedCounts_[0] = changeCount;
-        savedCounts_[1] = resetCount;
-        changeCount = resetCount = 0;
     }
     void TearDown() override {
-        saveFileDialog = savedSave_;
-        openFileDialog = savedOpen_;
-        changeCount = savedCounts_[0];
-        resetCount = savedCounts_[1];
         ConfigFileTest::TearDown();
     }
     void ExpectDialog(const wchar_t* title) {
         EXPECT_EQ(lastDialog.calls, 1);
-        EXPECT_EQ(lastDialog.owner, propertySheet);
+        EXPECT_EQ(lastDialog.owner, session().sheet);
         EXPECT_EQ(lastDialog.title, title);
         EXPECT_EQ(lastDialog.filter, (std::vector<std::wstring>{L"Orvanel config", L"*.ov", L"All files", L"*.*"}));
         EXPECT_EQ(lastDialog.filterIndex, 1u);
@@ -224,27 +215,27 @@ protected:
         EXPECT_FALSE(lastDialog.hasDefExt);
     }
 
-    FileDialogFn savedSave_ = nullptr, savedOpen_ = nullptr;
-    int savedCounts_[2] = {};
+    Session& session() { return session_; }
+    Session session_;   // no sheet: the boxes have no owner
 };
 
 TEST_F(ConfigFileCommandTest, CancelledDialogsDoNothing) {
     ModalScript boxes;
-    ExportConfig(nullptr, 0);
+    ExportConfig(session_);
     ExpectDialog(L"Export to:");
     lastDialog = {};
-    ImportConfig(nullptr, 0);
+    ImportConfig(session_);
     ExpectDialog(L"Import from:");
     EXPECT_TRUE(boxes.seen().empty());
     EXPECT_EQ(GetFileAttributesW(path_.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(changeCount, 0);
+    EXPECT_EQ(session().changeCount, 0);
 }
 
 TEST_F(ConfigFileCommandTest, ExportToAnUnwritablePathSaysSo) {
     dialogAnswer = path_ + L".missing\\out.ov";   // a folder that does not exist
     ModalScript boxes;
     boxes.Press(IDOK);
-    ExportConfig(nullptr, 0);
+    ExportConfig(session_);
     ExpectDialog(L"Export to:");
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, L"Can not open \"" + dialogAnswer + L"\" for writing.");
@@ -255,12 +246,12 @@ TEST_F(ConfigFileCommandTest, ImportOfAMissingFileSaysSo) {
     dialogAnswer = path_;
     ModalScript boxes;
     boxes.Press(IDOK);
-    ImportConfig(nullptr, 0);
+    ImportConfig(session_);
     ExpectDialog(L"Import from:");
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, L"Can not open \"" + path_ + L"\".");
     EXPECT_EQ(boxes.seen()[0].caption, L"Error");
-    EXPECT_EQ(changeCount, 0);
+    EXPECT_EQ(session().changeCount, 0);
 }
 
 TEST_F(ConfigFileCommandTest, ImportRejectsFilesWithoutThe16BitTag) {
@@ -275,12 +266,12 @@ TEST_F(ConfigFileCommandTest, ImportRejectsFilesWithoutThe16BitTag) {
         if (round == 2) WriteFileBytes("", 0);
         ModalScript boxes;
         boxes.Press(IDOK);
-        ImportConfig(nullptr, 0);
+        ImportConfig(session_);
         ASSERT_EQ(boxes.seen().size(), 1u) << "round " << round;
         EXPECT_EQ(boxes.seen()[0].text, L"Invalid configuration file.");
         EXPECT_EQ(boxes.seen()[0].caption, L"Error");
-        EXPECT_EQ(changeCount, 0) << "nothing may be loaded, round " << round;
-        EXPECT_EQ(resetCount, 0);
+        EXPECT_EQ(session().changeCount, 0) << "nothing may be loaded, round " << round;
+        EXPECT_EQ(session().resetCount, 0);
     }
 }
 

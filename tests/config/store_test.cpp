@@ -6,16 +6,15 @@
 #include <vector>
 
 #include "config/apply.h"
-#include "config/config_codec.h"
+#include "store/config_codec.h"
 #include "config/config_file.h"
 #include "config/store.h"
-#include "framework/handles.h"
-#include "framework/registry.h"
+#include "base/handles.h"
+#include "store/registry.h"
 #include "framework/settings_page.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
-#include "shell/app.h"
-#include "shell/main_window.h"
+#include "shell/program.h"
 #include "support/app_fixture.h"
 #include "support/modal.h"
 
@@ -27,22 +26,21 @@ constexpr wchar_t kProbeKey[] = L"OrvanelProbe\\GWE";
 // through the same helpers the pages use.
 class ValuePage : public SettingsPage {
 public:
-    ValuePage() : SettingsPage(GetModuleHandleW(nullptr), IDD_SIZE, nullptr) {}
+    explicit ValuePage(PageHost& host) : SettingsPage(host, IDD_SIZE) {}
     BOOL IsKind(DWORD tag) override { return tag == kTagSize; }
-    BOOL Load(const wchar_t* storeKey) override {
+    BOOL Load(Store& store) override {
         ++loads;
-        DWORD v = ReadDword(storeKey, kProbeKey, L"cxVScr");
-        number = v == 0xFFFFFFFF ? 13 : v;   // missing: the default
-        if (!ReadString(storeKey, kProbeKey, L"Nm", text, sizeof(text))) lstrcpyW(text, L"Tahoma");
+        number = store.ReadDword({LiveRoot::System, kProbeKey, L"cxVScr"}).value_or(13);   // missing: the default
+        text = store.ReadString({LiveRoot::System, kProbeKey, L"Nm"}, 64).value_or(L"Tahoma");
         return TRUE;
     }
-    BOOL Save(const wchar_t* storeKey) override {
-        WriteDword(storeKey, kProbeKey, L"cxVScr", number);
-        WriteString(storeKey, kProbeKey, L"Nm", text);
+    BOOL Save(Store& store) override {
+        store.WriteDword({LiveRoot::System, kProbeKey, L"cxVScr"}, number);
+        store.WriteString({LiveRoot::System, kProbeKey, L"Nm"}, text);
         return TRUE;
     }
     DWORD number = 13;
-    wchar_t text[32] = L"Tahoma";
+    std::wstring text = L"Tahoma";
     int loads = 0;
 };
 
@@ -65,14 +63,14 @@ protected:
         SetRebootHandlerForTests(CountReboot);
         StartProgram();
         // The size page's place in the list goes to the probe; its real window stays.
-        saved_ = pageList[1];
-        pageList[1] = &probe_;
+        probe = std::make_unique<ValuePage>(session());
+        saved_ = session().ReplacePage(1, probe.get());
         // As if the first run had captured the probe too.
-        SaveConfigurationPages(pageList, pageCount, L"Original");
-        SaveConfigurationPages(pageList, pageCount, L"Current");
+        SaveConfigurationPages(session(), L"Original");
+        SaveConfigurationPages(session(), L"Current");
     }
     void TearDown() override {
-        pageList[1] = saved_;
+        if (program_) session().ReplacePage(1, saved_);
         SetRebootHandlerForTests(nullptr);
         DeleteKeyTree(HKEY_LOCAL_MACHINE, L"SYSTEM\\OrvanelProbe");
         AppTest::TearDown();
@@ -89,18 +87,18 @@ protected:
     // Chooses the Configuration menu entry with this name.
     void Choose(const wchar_t* name) {
         for (int i = 0; i < kMaxConfigs; ++i) {
-            if (lstrcmpW(configNameTable[i], name) == 0) {
-                SendMessageW(mainWindow, WM_COMMAND, IDM_CONFIG_FIRST + i, 0);
+            if (lstrcmpW(session().configNameTable[i].data(), name) == 0) {
+                SendMessageW(program().mainWindow(), WM_COMMAND, IDM_CONFIG_FIRST + i, 0);
                 return;
             }
         }
         ADD_FAILURE() << "no menu entry for the name";
     }
-    static void Command(UINT id) { SendMessageW(mainWindow, WM_COMMAND, id, 0); }
+    void Command(UINT id) { SendMessageW(program().mainWindow(), WM_COMMAND, id, 0); }
     // The user edits the probe's number.
     void Edit(DWORD number) {
-        probe_.number = number;
-        NoteUserChange();
+        probe->number = number;
+        session().NoteUserChange();
     }
     // Answers the name dialog by typing a name and pressing OK; checks its caption.
     static std::function<void(HWND)> TypeName(const wchar_t* name, const wchar_t* expectedTitle) {
@@ -112,7 +110,7 @@ protected:
         };
     }
 
-    ValuePage probe_;
+    std::unique_ptr<ValuePage> probe;
     SettingsPage* saved_ = nullptr;
 };
 
@@ -121,7 +119,7 @@ const wchar_t kResetText[] = L"You have made changes that will appear after rese
 TEST_F(Store, SaveAsOverAnExistingNameOverwritesItWithoutTouchingTheDevice) {
     WriteDword(L"Orvanel\\Mine", kProbeKey, L"cxVScr", 5);
     WriteDword(L"Orvanel\\Mine", L"Other", L"Kept", 7);
-    RebuildConfigMenu(configMenu, nullptr);
+    RebuildConfigMenu(session(), nullptr);
     Edit(16);
     ModalScript boxes;
     boxes.Then([](HWND dialog) {
@@ -135,7 +133,7 @@ TEST_F(Store, SaveAsOverAnExistingNameOverwritesItWithoutTouchingTheDevice) {
     EXPECT_EQ(Stored(L"Mine"), 16u);
     EXPECT_EQ(ReadDword(L"Orvanel\\Mine", L"Other", L"Kept"), 7u) << "values no page writes stay";
     EXPECT_EQ(Device(), 0xFFFFFFFFu) << "only the applied configuration reaches the device";
-    EXPECT_STREQ(activeConfigName, L"Mine");
+    EXPECT_STREQ(session().activeConfigName, L"Mine");
     EXPECT_EQ(CurrName(), L"Current");
     EXPECT_EQ(TitleText(), L"Configuration: \"Mine\" ");
     EXPECT_NE(MenuItems().find(L"*Current"), std::wstring::npos);
@@ -150,7 +148,7 @@ TEST_F(Store, SaveAsCancelledOrEmptySavesNothing) {
     Command(IDM_SAVE_AS);
     EXPECT_EQ(boxes.seen().size(), 2u);
     EXPECT_EQ(Stored(L"Current"), 13u);
-    EXPECT_EQ(changeCount, 1);
+    EXPECT_EQ(session().changeCount, 1);
 }
 
 TEST_F(Store, SavingTheAppliedConfigurationWritesTheDeviceAndOffersTheReset) {
@@ -164,7 +162,7 @@ TEST_F(Store, SavingTheAppliedConfigurationWritesTheDeviceAndOffersTheReset) {
     EXPECT_EQ(boxes.seen()[0].caption, L"Attention!");
     EXPECT_EQ(boxes.seen()[0].text, kResetText);
     EXPECT_EQ(reboots, 0);
-    EXPECT_EQ(changeCount + resetCount, 0);
+    EXPECT_EQ(session().changeCount + session().resetCount, 0);
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\" ");
 
     Edit(17);
@@ -175,7 +173,7 @@ TEST_F(Store, SavingTheAppliedConfigurationWritesTheDeviceAndOffersTheReset) {
 
 TEST_F(Store, SwitchingWithChangesAsksAndHonoursEachAnswer) {
     WriteDword(L"Orvanel\\Original", kProbeKey, L"cxVScr", 11);
-    RebuildConfigMenu(configMenu, nullptr);
+    RebuildConfigMenu(session(), nullptr);
     Edit(16);
     {
         ModalScript boxes;
@@ -184,17 +182,17 @@ TEST_F(Store, SwitchingWithChangesAsksAndHonoursEachAnswer) {
         ASSERT_EQ(boxes.seen().size(), 1u);
         EXPECT_EQ(boxes.seen()[0].caption, L"Confirm");
         EXPECT_EQ(boxes.seen()[0].text, L"Configuration \"Current\" was changed\n\nSave changes?");
-        EXPECT_EQ(probe_.number, 16u);
-        EXPECT_STREQ(activeConfigName, L"Current");
+        EXPECT_EQ(probe->number, 16u);
+        EXPECT_STREQ(session().activeConfigName, L"Current");
         EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  *  ");
     }
     {
         ModalScript boxes;
         boxes.Press(IDNO);
         Choose(L"Original");
-        EXPECT_EQ(probe_.number, 11u);
+        EXPECT_EQ(probe->number, 11u);
         EXPECT_EQ(Stored(L"Current"), 13u) << "the changes were dropped";
-        EXPECT_STREQ(activeConfigName, L"Original");
+        EXPECT_STREQ(session().activeConfigName, L"Original");
         EXPECT_EQ(TitleText(), L"Configuration: \"Original\" ");
         EXPECT_EQ(CurrName(), L"Current") << "switching applies nothing";
         EXPECT_EQ(Device(), 0xFFFFFFFFu);
@@ -206,8 +204,8 @@ TEST_F(Store, SwitchingWithChangesAsksAndHonoursEachAnswer) {
         boxes.Press(IDYES);
         Choose(L"Current");
         EXPECT_EQ(Stored(L"Original"), 18u);
-        EXPECT_STREQ(activeConfigName, L"Current");
-        EXPECT_EQ(probe_.number, 13u);
+        EXPECT_STREQ(session().activeConfigName, L"Current");
+        EXPECT_EQ(probe->number, 13u);
     }
 }
 
@@ -219,46 +217,46 @@ TEST_F(Store, YesToSavingTheAppliedConfigurationAlsoOffersTheReset) {
     ASSERT_EQ(boxes.seen().size(), 2u);
     EXPECT_EQ(boxes.seen()[1].text, kResetText);
     EXPECT_EQ(Device(), 16u);
-    EXPECT_STREQ(activeConfigName, L"Original");
+    EXPECT_STREQ(session().activeConfigName, L"Original");
 }
 
 TEST_F(Store, ACommandForAnUnlistedSlotSwitchesNowhere) {
-    int before = probe_.loads;
+    int before = probe->loads;
     Command(IDM_CONFIG_LAST);
-    EXPECT_EQ(probe_.loads, before);
-    EXPECT_STREQ(activeConfigName, L"Current");
+    EXPECT_EQ(probe->loads, before);
+    EXPECT_STREQ(session().activeConfigName, L"Current");
 }
 
 TEST_F(Store, ChoosingTheActiveEntryLoadsItAgain) {
-    probe_.number = 20;   // not a user change: no question
-    int before = probe_.loads;
+    probe->number = 20;   // not a user change: no question
+    int before = probe->loads;
     ModalScript boxes;
     Choose(L"Current");
-    EXPECT_EQ(probe_.loads, before + 1);
-    EXPECT_EQ(probe_.number, 13u);
+    EXPECT_EQ(probe->loads, before + 1);
+    EXPECT_EQ(probe->number, 13u);
 }
 
 TEST_F(Store, TheMenuListsAtMost64AndLongNamesLoadTheirOwnConfiguration) {
     for (int i = 0; i < 63; ++i) WriteDword((L"Orvanel\\C" + std::to_wstring(100 + i)).c_str(), L"", L"x", 1);
-    RebuildConfigMenu(configMenu, nullptr);
-    EXPECT_EQ(GetMenuItemCount(configMenu), 64) << "65 configurations, 64 entries";
+    RebuildConfigMenu(session(), nullptr);
+    EXPECT_EQ(GetMenuItemCount(session().configMenu), 64) << "65 configurations, 64 entries";
 
     DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Orvanel");
     std::wstring longName(200, L'L');
     WriteDword((L"Orvanel\\" + longName).c_str(), kProbeKey, L"cxVScr", 25);
     WriteString(L"", L"Orvanel", L"CurrName", longName.c_str());
-    RebuildConfigMenu(configMenu, nullptr);
+    RebuildConfigMenu(session(), nullptr);
     EXPECT_EQ(MenuItems(), L"*" + longName) << "a long applied name is recognised";
     Choose(longName.c_str());
-    EXPECT_EQ(probe_.number, 25u);
-    EXPECT_EQ(activeConfigName, longName);
+    EXPECT_EQ(probe->number, 25u);
+    EXPECT_EQ(session().activeConfigName, longName);
 }
 
 TEST_F(Store, RenameToTheSameNameInAnotherCaseDoesNothing) {
     ModalScript boxes;
     boxes.Then(TypeName(L"CURRENT", L"Rename to..."));
     Command(IDM_RENAME);
-    EXPECT_STREQ(activeConfigName, L"Current");
+    EXPECT_STREQ(session().activeConfigName, L"Current");
     EXPECT_NE(MenuItems().find(L"Current"), std::wstring::npos);
     EXPECT_EQ(MenuItems().find(L"CURRENT"), std::wstring::npos);
 }
@@ -273,7 +271,7 @@ TEST_F(Store, RenameMovesEverythingAndLeavesCurrNameBehind) {
     EXPECT_FALSE(KeyExists(L"Orvanel", L"Current"));
     EXPECT_EQ(Stored(L"Mine"), 16u);
     EXPECT_EQ(ReadDword(L"Orvanel\\Mine", L"Other", L"Kept"), 7u) << "values no page writes move too";
-    EXPECT_STREQ(activeConfigName, L"Mine");
+    EXPECT_STREQ(session().activeConfigName, L"Mine");
     EXPECT_EQ(CurrName(), L"Current");
     EXPECT_EQ(MenuItems().find(L"*"), std::wstring::npos) << "no check mark until the next Apply";
 }
@@ -285,22 +283,25 @@ TEST_F(Store, DeletingOriginalReloadsItDeletesItAndTheNextStartCapturesItAgain) 
     Command(IDM_DELETE);   // No: nothing happens
     EXPECT_TRUE(KeyExists(L"Orvanel", L"Current"));
 
-    LoadConfig(pageList, pageCount, L"Original");
+    LoadConfig(session(), L"Original");
     boxes.Press(IDYES);
     Command(IDM_DELETE);
     ASSERT_EQ(boxes.seen().size(), 2u);
     EXPECT_EQ(boxes.seen()[1].caption, L"Confirm");
     EXPECT_EQ(boxes.seen()[1].text, L"Are you sure you want to delete configuration \"Original\" ?");
-    EXPECT_EQ(probe_.number, 11u);
+    EXPECT_EQ(probe->number, 11u);
     EXPECT_FALSE(KeyExists(L"Orvanel", L"Original"));
     EXPECT_EQ(MenuItems(), L"*Current");
 
-    pageList[1] = saved_;
-    DestroyMainWindowForTests();
+    // The next start captures "Original" again, and leaves the edited "Current" as it is.
+    WriteDword(L"Orvanel\\Current", L"GWE", L"Animation", 77);
+    session().ReplacePage(1, saved_);
+    StopProgram();
     StartProgram();
-    saved_ = pageList[1];
-    pageList[1] = &probe_;
+    saved_ = session().ReplacePage(1, probe.get());
     EXPECT_TRUE(KeyExists(L"Orvanel", L"Original"));
+    EXPECT_EQ(ReadDword(L"Orvanel\\Current", L"GWE", L"Animation"), 77u);
+    EXPECT_EQ(CurrName(), L"Current");
 }
 
 TEST_F(Store, DeleteCancelledAtTheSaveQuestionStillDeletes) {
@@ -309,7 +310,7 @@ TEST_F(Store, DeleteCancelledAtTheSaveQuestionStillDeletes) {
     boxes.Press(IDYES).Press(IDCANCEL);
     Command(IDM_DELETE);
     EXPECT_FALSE(KeyExists(L"Orvanel", L"Current"));
-    EXPECT_STREQ(activeConfigName, L"Current") << "the switch did not take place";
+    EXPECT_STREQ(session().activeConfigName, L"Current") << "the switch did not take place";
 }
 
 TEST_F(Store, ApplyAfterASwitchAsksOnce) {
@@ -353,9 +354,9 @@ TEST_F(Store, MarkAppliedRecordsTheActiveNameOnly) {
 }
 
 TEST_F(Store, FontFileChangesKeepTheMarkAfterSaving) {
-    ++fontFileChangeCount;
-    ++changeCount;
-    ++resetCount;
+    ++session().fontFileChangeCount;
+    ++session().changeCount;
+    ++session().resetCount;
     ModalScript boxes;
     boxes.Then(TypeName(L"Mine", L"Save As..."));
     Command(IDM_SAVE_AS);
@@ -373,12 +374,10 @@ protected:
         GetTempPathW(MAX_PATH, dir);
         path_ = std::wstring(dir) + L"orvanel_store_test.ov";
         DeleteFileW(path_.c_str());
-        saveFileDialog = openFileDialog = AnswerFileDialog;
+        session().saveFileDialog = session().openFileDialog = AnswerFileDialog;
         typedName = path_;
     }
     void TearDown() override {
-        saveFileDialog = GetSaveFileNameW;
-        openFileDialog = GetOpenFileNameW;
         DeleteFileW(path_.c_str());
         Store::TearDown();
     }
@@ -398,8 +397,8 @@ protected:
 
 TEST_F(StoreFiles, ExportWritesTheHeaderAndOneRecordPerValue) {
     WriteStoreFile(path_.c_str(), "an older and much longer file that the export replaces completely");
-    probe_.number = 20;
-    lstrcpyW(probe_.text, L"A");
+    probe->number = 20;
+    probe->text = L"A";
     ModalScript boxes;
     Command(IDM_EXPORT);
     EXPECT_TRUE(boxes.seen().empty());
@@ -407,23 +406,24 @@ TEST_F(StoreFiles, ExportWritesTheHeaderAndOneRecordPerValue) {
     std::wstring expected = kConfigFileHeader;
     expected += EncodeValueKey(kProbeKey, L"cxVScr") + EncodeValueData(&number, 4);
     expected += EncodeValueKey(kProbeKey, L"Nm") + EncodeValueData(L"A", 4);
-    EXPECT_EQ(FileBytes(), Utf16(expected));
+    // The probe stands in for the size page; the misc page's records follow its own.
+    EXPECT_EQ(FileBytes().substr(0, expected.size() * 2), Utf16(expected));
     EXPECT_EQ(Utf16(EncodeValueData(L"A", 4)), Utf16(L"ebaaaaaa\r\n"));
     EXPECT_FALSE(KeyExists(L"Orvanel", L"@")) << "nothing of the file reaches the registry";
 }
 
 TEST_F(StoreFiles, ImportRestoresTheExportedValuesIntoTheActiveConfiguration) {
-    probe_.number = 21;
-    lstrcpyW(probe_.text, L"Courier");
+    probe->number = 21;
+    probe->text = L"Courier";
     Command(IDM_EXPORT);
     Choose(L"Original");
-    ASSERT_EQ(probe_.number, 13u);
+    ASSERT_EQ(probe->number, 13u);
     ModalScript boxes;
     Command(IDM_IMPORT);
     EXPECT_TRUE(boxes.seen().empty());
-    EXPECT_EQ(probe_.number, 21u);
-    EXPECT_STREQ(probe_.text, L"Courier");
-    EXPECT_STREQ(activeConfigName, L"Original") << "the imported values belong to the active configuration";
+    EXPECT_EQ(probe->number, 21u);
+    EXPECT_EQ(probe->text, L"Courier");
+    EXPECT_STREQ(session().activeConfigName, L"Original") << "the imported values belong to the active configuration";
     EXPECT_EQ(TitleText(), L"Configuration: \"Original\"  *  ");
     EXPECT_EQ(Stored(L"Original"), 13u) << "nothing saved until the user saves";
 }
@@ -448,22 +448,22 @@ TEST_F(StoreFiles, StoreKeyHelpersSendAnAtKeyToTheFileOnly) {
 }  // namespace
 
 namespace {
-TEST_F(StoreFiles, AnUnopenableFileIsReportedOncePerValue) {
+TEST_F(StoreFiles, AnUnopenableFileIsReportedOnce) {
     std::wstring key = L"@" + path_;   // the file does not exist
     ModalScript boxes;
-    boxes.Press(IDOK).Press(IDOK);
-    SaveConfig(pageList, pageCount, key.c_str());
-    ASSERT_EQ(boxes.seen().size(), 2u) << "the probe writes two values";
+    boxes.Press(IDOK);
+    SaveConfig(session(), key.c_str());
+    ASSERT_EQ(boxes.seen().size(), 1u) << "one message for the whole export, not one per value";
     EXPECT_EQ(boxes.seen()[0].caption, L"Error");
     EXPECT_EQ(boxes.seen()[0].text, L"File error #2.");
     EXPECT_FALSE(FileExists(path_.c_str())) << "appending never creates the file";
 
-    boxes.Press(IDOK).Press(IDOK);
-    probe_.number = 40;
-    LoadConfig(pageList, pageCount, key.c_str());
-    ASSERT_EQ(boxes.seen().size(), 4u);
-    EXPECT_EQ(boxes.seen()[2].text, L"File error #2");
-    EXPECT_EQ(probe_.number, 13u) << "a value that cannot be read counts as missing";
-    EXPECT_STREQ(activeConfigName, L"Current");
+    boxes.Press(IDOK);
+    probe->number = 40;
+    LoadConfig(session(), key.c_str());
+    ASSERT_EQ(boxes.seen().size(), 2u) << "one message for the whole import";
+    EXPECT_EQ(boxes.seen()[1].text, L"File error #2");
+    EXPECT_EQ(probe->number, 13u) << "a value that cannot be read counts as missing";
+    EXPECT_STREQ(session().activeConfigName, L"Current");
 }
 }  // namespace

@@ -3,10 +3,11 @@
 
 #include <string>
 
-#include "framework/registry.h"
+#include "store/registry.h"
 #include "framework/settings_page.h"
 #include "resources/resource.h"
-#include "shell/app.h"
+#include "config/session.h"
+#include "base/strings.h"
 #include "support/modal.h"
 
 namespace {
@@ -14,8 +15,8 @@ namespace {
 // A page that records what the framework asks of it.
 class ProbePage : public SettingsPage {
 public:
-    ProbePage(DWORD tag, INT_PTR answer, BOOL grabResult = TRUE)
-        : SettingsPage(GetModuleHandleW(nullptr), IDD_SIZE, nullptr), tag_(tag), answer_(answer),
+    ProbePage(PageHost& host, DWORD tag, INT_PTR answer, BOOL grabResult = TRUE)
+        : SettingsPage(host, IDD_SIZE), tag_(tag), answer_(answer),
           grabResult_(grabResult) {}
     BOOL IsKind(DWORD tag) override { return tag == tag_; }
     INT_PTR QueryItem(int index, INT_PTR reserved) override {
@@ -39,34 +40,22 @@ private:
 
 class PageLookup : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = pageCount;
-        for (int i = 0; i < kMaxPages; ++i) savedPages_[i] = pageList[i];
-        pageList[0] = &first_;
-        pageList[1] = &second_;
-        pageList[2] = &twin_;
-        pageCount = 3;
-    }
-    void TearDown() override {
-        for (int i = 0; i < kMaxPages; ++i) pageList[i] = savedPages_[i];
-        pageCount = saved_;
-    }
-    ProbePage first_{kTagGui, 100};
-    ProbePage second_{kTagSize, 200};
-    ProbePage twin_{kTagSize, 300};
-    SettingsPage* savedPages_[kMaxPages] = {};
-    int saved_ = 0;
+    void SetUp() override { host_.pages = {&first_, &second_, &twin_}; }
+    Session host_;
+    ProbePage first_{host_, kTagGui, 100};
+    ProbePage second_{host_, kTagSize, 200};
+    ProbePage twin_{host_, kTagSize, 300};
 };
 
 TEST_F(PageLookup, FirstPageOfTheKindAnswers) {
-    EXPECT_EQ(FindPageValue(kTagSize, 2, 1), 221);
-    EXPECT_EQ(FindPageItem(kTagGui, 0, 0), 100);
+    EXPECT_EQ(FindPageValue(host_, kTagSize, 2, 1), 221);
+    EXPECT_EQ(FindPageItem(host_, kTagGui, 0, 0), 100);
     EXPECT_EQ(twin_.queries, 0) << "only the first page of a kind is asked";
 }
 
 TEST_F(PageLookup, UnknownTagAsksNobody) {
-    EXPECT_EQ(FindPageValue(kTagTheme, 1, 0), 0);
-    EXPECT_EQ(FindPageItem(kTagPage, 1, 0), 0) << "pages answer their own kind only";
+    EXPECT_EQ(FindPageValue(host_, kTagTheme, 1, 0), 0);
+    EXPECT_EQ(FindPageItem(host_, kTagPage, 1, 0), 0) << "pages answer their own kind only";
     EXPECT_EQ(first_.queries + second_.queries + twin_.queries, 0);
 }
 
@@ -78,7 +67,8 @@ TEST_F(PageLookup, ValueAndDataAreTheItemAnswer) {
 }
 
 TEST(SettingsPageBase, DescriptorAndDefaults) {
-    ProbePage page(kTagGui, 0);
+    Session session;
+    ProbePage page(session, kTagGui, 0);
     EXPECT_NE(page.pageHandle, nullptr);
     EXPECT_EQ(page.createError, 0u);
     EXPECT_EQ(page.pageDesc.dwFlags, static_cast<DWORD>(PSP_USECALLBACK | PSP_PREMATURE));
@@ -92,14 +82,14 @@ TEST(SettingsPageBase, DescriptorAndDefaults) {
 
 // Builds the page's dialog from its template through the shared procedure, as the sheet does,
 // inside a plain parent window (the templates are child dialogs).
-class PageHost {
+class DialogFrame {
 public:
-    explicit PageHost(ProbePage& page) {
+    explicit DialogFrame(ProbePage& page) {
         parent_ = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
         dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(page.portraitDialogId), parent_,
                                     PageDialogProc, reinterpret_cast<LPARAM>(&page.pageDesc));
     }
-    ~PageHost() { DestroyWindow(parent_); }
+    ~DialogFrame() { DestroyWindow(parent_); }
     HWND dialog = nullptr;
 
 private:
@@ -107,8 +97,9 @@ private:
 };
 
 TEST(SettingsPageBase, InitialisationGrabsTheSystemAndHelpReachesThePage) {
-    ProbePage page(kTagSize, 0);
-    PageHost host(page);
+    Session session;
+    ProbePage page(session, kTagSize, 0);
+    DialogFrame host(page);
     HWND dialog = host.dialog;
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(page.hwnd, dialog);
@@ -121,10 +112,11 @@ TEST(SettingsPageBase, InitialisationGrabsTheSystemAndHelpReachesThePage) {
 }
 
 TEST(SettingsPageBase, FailedGrabAsksToTerminate) {
-    ProbePage page(kTagSize, 0, FALSE);
+    Session session;
+    ProbePage page(session, kTagSize, 0, FALSE);
     ModalScript boxes;
     boxes.Press(IDNO);
-    PageHost host(page);
+    DialogFrame host(page);
     ASSERT_NE(host.dialog, nullptr);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].caption, L"Critical Error");

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "config/store.h"
-#include "framework/handles.h"
-#include "framework/registry.h"
+#include "base/handles.h"
+#include "store/registry.h"
 #include "framework/settings_page.h"
 #include "platform/pocketpc.h"
+#include "base/strings.h"
 #include "resources/resource.h"
-#include "shell/app.h"
-#include "shell/main_window.h"
+#include "shell/program.h"
 #include "support/app_fixture.h"
 #include "support/modal.h"
 
@@ -34,10 +34,10 @@ using InstallHooks = AppTest;
 
 TEST_F(InstallHooks, FirstWithoutBackupShowsNothingAndReturnsZero) {
     ModalScript boxes;
-    EXPECT_EQ(OrvanelMain(instanceHandle, L"first", SW_SHOW), 0);
+    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"first", SW_SHOW), 0);
     EXPECT_TRUE(boxes.seen().empty());
     EXPECT_FALSE(HklmKeyExists(L"Orvanel"));
-    EXPECT_EQ(mainWindow, nullptr) << "no window is created";
+    EXPECT_EQ(program().mainWindow(), nullptr) << "no window is created";
 }
 
 TEST_F(InstallHooks, FirstWithBackupAnsweredYesImportsAndDeletesIt) {
@@ -45,7 +45,7 @@ TEST_F(InstallHooks, FirstWithBackupAnsweredYesImportsAndDeletesIt) {
     WriteDword(L"Orvanel\\Mine", L"GWE", L"cyVScr", 9);   // kept: the copy only overwrites
     ModalScript boxes;
     boxes.Press(IDYES);
-    EXPECT_EQ(OrvanelMain(instanceHandle, L"/first", SW_SHOW), 0);
+    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"/first", SW_SHOW), 0);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].caption, L"Information");
     EXPECT_EQ(boxes.seen()[0].text, L"Found configuration data from previous installation of Orvanel. Import it?");
@@ -61,7 +61,7 @@ TEST_F(InstallHooks, FirstAnsweredNoStillDeletesTheBackup) {
     ModalScript boxes;
     boxes.Press(IDNO);
     // "first" is looked for before "last".
-    EXPECT_EQ(OrvanelMain(instanceHandle, L"last first", SW_SHOW), 0);
+    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"last first", SW_SHOW), 0);
     EXPECT_EQ(boxes.seen().size(), 1u);
     EXPECT_FALSE(HklmKeyExists(L"Orvanel2"));
     EXPECT_FALSE(HklmKeyExists(L"Orvanel"));
@@ -71,20 +71,20 @@ TEST_F(InstallHooks, LastAnsweredYesDeletesWithoutCopy) {
     SeedTree(L"Orvanel");
     ModalScript boxes;
     boxes.Press(IDYES);
-    EXPECT_EQ(OrvanelMain(instanceHandle, L"last", SW_SHOW), 0);
+    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"last", SW_SHOW), 0);
     ASSERT_EQ(boxes.seen().size(), 1u) << "nothing is shown after the question";
     EXPECT_EQ(boxes.seen()[0].caption, L"Confirm");
     EXPECT_EQ(boxes.seen()[0].text, L"Delete configuration data?");
     EXPECT_FALSE(HklmKeyExists(L"Orvanel"));
     EXPECT_FALSE(HklmKeyExists(L"Orvanel2"));
-    EXPECT_EQ(mainWindow, nullptr);
+    EXPECT_EQ(program().mainWindow(), nullptr);
 }
 
 TEST_F(InstallHooks, LastAnsweredNoKeepsAFullCopy) {
     SeedTree(L"Orvanel");
     ModalScript boxes;
     boxes.Press(IDNO);
-    EXPECT_EQ(OrvanelMain(instanceHandle, L"last", SW_SHOW), 0);
+    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"last", SW_SHOW), 0);
     EXPECT_FALSE(HklmKeyExists(L"Orvanel"));
     EXPECT_EQ(ReadDword(L"Orvanel2\\Mine", L"GWE", L"cxVScr"), 16u);
     EXPECT_EQ(HklmString(L"Orvanel2\\Mine\\GDI\\SYSFNT", L"Nm"), L"Tahoma");
@@ -121,10 +121,10 @@ TEST_F(StartUp, LeftOverFilesAreDeleted) {
 
     // A second start removes them too, and only brings the running copy forward.
     WriteStoreFile(L"\\Windows\\delme_again.ttf", "x");
-    HWND first = mainWindow;
-    EXPECT_EQ(OrvanelMain(instanceHandle, L"", SW_SHOW), 0);
+    HWND first = program().mainWindow();
+    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"", SW_SHOW), 0);
     EXPECT_FALSE(FileExists(L"\\Windows\\delme_again.ttf"));
-    EXPECT_EQ(mainWindow, first);
+    EXPECT_EQ(program().mainWindow(), first);
     EXPECT_TRUE(IsWindow(first));
 }
 
@@ -132,8 +132,8 @@ TEST_F(StartUp, LastClosesTheRunningCopy) {
     StartProgram();
     ModalScript boxes;
     boxes.Press(IDYES);
-    EXPECT_EQ(OrvanelMain(instanceHandle, L"last", SW_SHOW), 0);
-    EXPECT_EQ(menuBar, nullptr) << "the running copy got the destroy message";
+    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"last", SW_SHOW), 0);
+    EXPECT_EQ(program().menuBar(), nullptr) << "the running copy got the destroy message";
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "its loop ends";
     EXPECT_EQ(msg.wParam, 0u);
@@ -142,14 +142,14 @@ TEST_F(StartUp, LastClosesTheRunningCopy) {
 TEST_F(StartUp, WindowSheetAndPages) {
     StartProgram();
     RECT r;
-    GetWindowRect(mainWindow, &r);
+    GetWindowRect(program().mainWindow(), &r);
     EXPECT_EQ(r.top, 26);
     EXPECT_EQ(r.bottom, 320 - 26) << "the window leaves room for the menu bar";
-    ASSERT_NE(menuBar, nullptr);
-    ASSERT_NE(configMenu, nullptr);
+    ASSERT_NE(program().menuBar(), nullptr);
+    ASSERT_NE(session().configMenu, nullptr);
 
     // Tabs in list order, the first page showing; every page made at once.
-    HWND tabs = PropSheet_GetTabControl(propertySheet);
+    HWND tabs = PropSheet_GetTabControl(session().sheet);
     ASSERT_NE(tabs, nullptr);
     const wchar_t* captions[] = {L"GUI", L"Size", L"Sip", L"Fonts", L"Misc", L"Theme"};
     ASSERT_EQ(TabCtrl_GetItemCount(tabs), 6);
@@ -164,15 +164,14 @@ TEST_F(StartUp, WindowSheetAndPages) {
         EXPECT_NE(PageWindow(i), nullptr) << "page " << i;
     }
     EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
-    EXPECT_EQ(PropSheet_GetCurrentPageHwnd(propertySheet), PageWindow(0));
+    EXPECT_EQ(PropSheet_GetCurrentPageHwnd(session().sheet), PageWindow(0));
 
     const DWORD tags[] = {kTagGui, kTagSize, kTagSip, kTagFont, kTagAnim, kTagTheme};
     const WORD landscape[] = {202, 203, 204, 205, 206, 207};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_TRUE(pageList[i]->IsKind(tags[i]));
-        EXPECT_FALSE(pageList[i]->IsKind(kTagPage));
-        EXPECT_EQ(pageList[i]->landscapeDialogId, landscape[i]);
-        EXPECT_EQ(pageHandles[i], pageList[i]->pageHandle);
+        EXPECT_TRUE(session().pages[i]->IsKind(tags[i]));
+        EXPECT_FALSE(session().pages[i]->IsKind(kTagPage));
+        EXPECT_EQ(session().pages[i]->landscapeDialogId, landscape[i]);
     }
 }
 
@@ -181,7 +180,7 @@ TEST_F(StartUp, FirstRunCapturesOriginalAndCurrent) {
     EXPECT_TRUE(HklmKeyExists(L"Orvanel\\Original"));
     EXPECT_TRUE(HklmKeyExists(L"Orvanel\\Current"));
     EXPECT_EQ(HklmString(L"Orvanel", L"CurrName"), L"Current");
-    EXPECT_STREQ(activeConfigName, L"Current");
+    EXPECT_STREQ(session().activeConfigName, L"Current");
     std::wstring items = MenuItems();
     EXPECT_NE(items.find(L"*Current"), std::wstring::npos) << items;
     EXPECT_NE(items.find(L"Original"), std::wstring::npos) << items;
@@ -194,7 +193,7 @@ TEST_F(StartUp, LaterRunsEditTheAppliedConfiguration) {
     WriteDword(L"Orvanel\\Mine", L"GWE", L"cxVScr", 16);
     WriteString(L"", L"Orvanel", L"CurrName", L"Mine");
     StartProgram();
-    EXPECT_STREQ(activeConfigName, L"Mine");
+    EXPECT_STREQ(session().activeConfigName, L"Mine");
     EXPECT_EQ(TitleText(), L"Configuration: \"Mine\" ");
     EXPECT_FALSE(HklmKeyExists(L"Orvanel\\Current")) << "no capture on later runs";
     EXPECT_NE(MenuItems().find(L"*Mine"), std::wstring::npos);
@@ -203,27 +202,27 @@ TEST_F(StartUp, LaterRunsEditTheAppliedConfiguration) {
 TEST_F(StartUp, WithoutCurrNameTheActiveConfigurationIsCurrent) {
     WriteDword(L"Orvanel\\Original", L"GWE", L"cxVScr", 13);
     StartProgram();
-    EXPECT_STREQ(activeConfigName, L"Current");
+    EXPECT_STREQ(session().activeConfigName, L"Current");
 }
 
 TEST_F(StartUp, TitleLineMarksChangesAndPendingReset) {
     StartProgram();
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\" ");
-    changeCount = 1;
-    RefreshTitle();
+    session().changeCount = 1;
+    session().RefreshTitle();
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  * ");
-    resetCount = 2;
-    RefreshTitle();
+    session().resetCount = 2;
+    session().RefreshTitle();
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  *  ");
-    changeCount = 0;
-    RefreshTitle();
+    session().changeCount = 0;
+    session().RefreshTitle();
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  ");
 
     // The title line is the sheet's first static child, found again after it is lost.
-    HWND found = titleControl;
-    titleControl = nullptr;
-    RefreshTitle();
-    EXPECT_EQ(titleControl, found);
+    HWND found = session().titleControl;
+    session().titleControl = nullptr;
+    session().RefreshTitle();
+    EXPECT_EQ(session().titleControl, found);
 }
 
 // Keys reach the accelerators through the program's own message loop.
@@ -245,26 +244,26 @@ void ReleaseControl() {
 TEST_F(StartUp, AcceleratorsOpenAboutAndQuit) {
     StartProgram();
     ModalScript boxes;
-    boxes.Then([](HWND about) {
+    boxes.Then([this](HWND about) {
         PostMessageW(about, WM_COMMAND, IDOK, 0);
         // Once the box is closed, Ctrl+Q reaches the main window.
-        PostKey(mainWindow, 'Q');
+        PostKey(program().mainWindow(), 'Q');
     });
-    PostKey(mainWindow, 'A');
-    int code = RunMessageLoop();
+    PostKey(program().mainWindow(), 'A');
+    int code = program().RunMessageLoop();
     ReleaseControl();
     EXPECT_EQ(code, 0);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].caption, L"About Orvanel");
-    EXPECT_FALSE(IsWindow(mainWindow)) << "Ctrl+Q closed the program";
+    EXPECT_FALSE(IsWindow(program().mainWindow())) << "Ctrl+Q closed the program";
 }
 
 TEST_F(StartUp, MenuBarButtonsOnlyOpenMenus) {
     StartProgram();
-    EXPECT_FALSE(HandleCommand(mainWindow, IDM_TOOLS_BUTTON));
-    EXPECT_FALSE(HandleCommand(mainWindow, IDM_CONFIG_BUTTON));
-    EXPECT_FALSE(HandleCommand(mainWindow, IDM_PLACEHOLDER));
-    HMENU tools = reinterpret_cast<HMENU>(SendMessageW(menuBar, SHCMBM_GETSUBMENU, 0, IDM_TOOLS_BUTTON));
+    EXPECT_FALSE(program().HandleCommand(IDM_TOOLS_BUTTON));
+    EXPECT_FALSE(program().HandleCommand(IDM_CONFIG_BUTTON));
+    EXPECT_FALSE(program().HandleCommand(IDM_PLACEHOLDER));
+    HMENU tools = reinterpret_cast<HMENU>(SendMessageW(program().menuBar(), SHCMBM_GETSUBMENU, 0, IDM_TOOLS_BUTTON));
     ASSERT_NE(tools, nullptr);
     EXPECT_EQ(GetMenuItemID(tools, 0), static_cast<UINT>(IDM_ABOUT));
     EXPECT_EQ(GetMenuItemID(tools, GetMenuItemCount(tools) - 1), static_cast<UINT>(IDM_APPLY));
@@ -275,19 +274,19 @@ TEST_F(StartUp, SettingChangeRelaysOutOnlyForALayoutReset) {
     RECT before;
     GetWindowRect(PageWindow(0), &before);
     SetDeviceScreenForTests(320, 240, 96);
-    SendMessageW(mainWindow, WM_SETTINGCHANGE, 0x1234, 0);
-    EXPECT_FALSE(isLandscape) << "any other setting change is the shell's alone";
-    SendMessageW(mainWindow, WM_SETTINGCHANGE, 0x3002, 0);
-    EXPECT_TRUE(isLandscape);
+    SendMessageW(program().mainWindow(), WM_SETTINGCHANGE, 0x1234, 0);
+    EXPECT_FALSE(program().isLandscape()) << "any other setting change is the shell's alone";
+    SendMessageW(program().mainWindow(), WM_SETTINGCHANGE, 0x3002, 0);
+    EXPECT_TRUE(program().isLandscape());
     SetDeviceScreenForTests(240, 320, 96);
-    SendMessageW(mainWindow, WM_SETTINGCHANGE, 0x3002, 0);
-    EXPECT_FALSE(isLandscape);
+    SendMessageW(program().mainWindow(), WM_SETTINGCHANGE, 0x3002, 0);
+    EXPECT_FALSE(program().isLandscape());
 }
 
 TEST_F(StartUp, CriticalErrorAsksAndYesEndsWithMinusOne) {
     ModalScript boxes;
     boxes.Press(IDNO).Press(IDYES);
-    ShowCriticalErrorId(IDS_CANT_GRAB);
+    ShowCriticalError(LoadResString(IDS_CANT_GRAB));
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "No goes on";
     ShowCriticalError(L"Broken");
@@ -306,18 +305,17 @@ using Orientation = AppTest;
 TEST_F(Orientation, StartingInLandscapeRelaysOutAtOnceAndPortraitDoesNothing) {
     SetDeviceScreenForTests(320, 240, 96);
     StartProgram();
-    EXPECT_TRUE(isLandscape);
-    EXPECT_FALSE(CheckOrientation()) << "no change, no relayout";
+    EXPECT_TRUE(program().isLandscape());
 }
 
 TEST_F(Orientation, AMissingTemplateIsReportedAndTheScrollBarCleared) {
     StartProgram();
-    EXPECT_FALSE(ApplyDialogLayout(instanceHandle, PageWindow(0), 9999));
-    pageList[2]->landscapeDialogId = 9999;
+    EXPECT_FALSE(ApplyDialogLayout(GetModuleHandleW(nullptr), PageWindow(0), 9999));
+    session().pages[2]->landscapeDialogId = 9999;
     SetDeviceScreenForTests(320, 240, 96);
     ModalScript boxes;
     boxes.Press(IDOK);
-    RelayoutPages();
+    program().RelayoutPages();
     ASSERT_EQ(boxes.seen().size(), 1u) << "only the page without its template complains";
     EXPECT_EQ(boxes.seen()[0].caption, L"2");
     EXPECT_EQ(boxes.seen()[0].text, L"1");

@@ -1,11 +1,8 @@
 #include "support/app_fixture.h"
 
-#include "config/store.h"
-#include "framework/registry.h"
 #include "framework/settings_page.h"
 #include "platform/pocketpc.h"
-#include "shell/app.h"
-#include "shell/main_window.h"
+#include "store/registry.h"
 
 void ClearProgramKeys() {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Orvanel");
@@ -25,42 +22,54 @@ std::wstring WriteStoreFile(const wchar_t* path, const char* content) {
 bool FileExists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 void AppTest::SetUp() {
-    instanceHandle = GetModuleHandleW(nullptr);
     SetDeviceScreenForTests(240, 320, 96);
     ClearProgramKeys();
-    quitRunningInstance = false;
 }
 
 void AppTest::TearDown() {
-    DestroyMainWindowForTests();
+    StopProgram();
     ClearProgramKeys();
 }
 
 void AppTest::StartProgram() {
-    ASSERT_TRUE(CreateMainWindow(SW_SHOW));
-    ASSERT_NE(propertySheet, nullptr);
-    ASSERT_EQ(pageCount, 6);
+    program_ = std::make_unique<Program>(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(program_->CreateMainWindow(SW_SHOW));
+    ASSERT_NE(session().sheet, nullptr);
+    ASSERT_EQ(session().pages.size(), 6u);
 }
 
-HWND AppTest::PageWindow(int index) const {
-    return index < pageCount && pageList[index] ? pageList[index]->hwnd : nullptr;
+void AppTest::StopProgram() {
+    program_.reset();
+    // Whatever the destroyed windows left in the queue.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
-std::wstring AppTest::TitleText() const {
-    if (!titleControl) return L"<no title control>";
+HWND AppTest::PageWindow(size_t index) {
+    return program_ && index < session().pages.size() && session().pages[index] ? session().pages[index]->hwnd
+                                                                                 : nullptr;
+}
+
+std::wstring AppTest::TitleText() {
+    if (!session().titleControl) return L"<no title control>";
     wchar_t text[300] = {};
-    GetWindowTextW(titleControl, text, 300);
+    GetWindowTextW(session().titleControl, text, 300);
     return text;
 }
 
-std::wstring AppTest::MenuItems() const {
+std::wstring AppTest::MenuItems() {
     std::wstring items;
-    int count = GetMenuItemCount(configMenu);
+    HMENU menu = session().configMenu;
+    int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         wchar_t text[300] = {};
-        GetMenuStringW(configMenu, i, text, 300, MF_BYPOSITION);
+        GetMenuStringW(menu, i, text, 300, MF_BYPOSITION);
         if (!items.empty()) items += L"|";
-        if (GetMenuState(configMenu, i, MF_BYPOSITION) & MF_CHECKED) items += L"*";
+        if (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) items += L"*";
         items += text;
     }
     return items;

@@ -1,24 +1,33 @@
-// A fixture that starts the program's main window in the test process, on a clean registry
-// and object store, as the device would start it, and tears it down afterwards.
+// A fixture that starts the program in the test process, on a clean registry and object store,
+// as the device would start it, and tears it down afterwards.
 #pragma once
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+
+#include "shell/program.h"
 
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Creates the main window, menu bar, sheet and pages.
+    // Creates the program object, its main window, menu bar, sheet and pages.
     void StartProgram();
+    // Destroys the program object and everything it made.
+    void StopProgram();
+    Program& program() { return *program_; }
+    Session& session() { return program_->session(); }
     // Every page's window handle in list order.
-    HWND PageWindow(int index) const;
+    HWND PageWindow(size_t index);
     // The sheet's title line text.
-    std::wstring TitleText() const;
+    std::wstring TitleText();
     // The Configuration menu's item texts and which one is checked.
-    std::wstring MenuItems() const;
+    std::wstring MenuItems();
+
+    std::unique_ptr<Program> program_;
 };
 
 // Clears the program's keys below HKEY_LOCAL_MACHINE.

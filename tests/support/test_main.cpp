@@ -5,7 +5,7 @@
 #include <objbase.h>
 #include <gtest/gtest.h>
 
-#include "shell/app.h"
+#include "shell/program.h"
 
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -13,7 +13,6 @@ int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // "\Windows\..." resolves on the object store's drive.
     SetCurrentDirectoryW(L"O:\\");
-    instanceHandle = GetModuleHandleW(nullptr);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,6 +6,10 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 // Store-key family (root HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER for the User pair).
 BOOL WriteBinary(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
                  const void* data, DWORD size);
@@ -37,3 +41,19 @@ DWORD GetUserDword(const wchar_t* path, const wchar_t* subkey, const wchar_t* na
 
 // Deletes HKEY_LOCAL_MACHINE\path with everything below it.
 BOOL DeleteKeyTree(HKEY root, const wchar_t* path);
+
+// Recursive copy of root\source into root\destination.
+void CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root);
+
+// One value at root\path, typed, with "missing" as its own state; what the helpers and the
+// stores share. A leading or trailing separator in the path counts as absent.
+std::optional<DWORD> QueryRegistryDword(HKEY root, const std::wstring& path, const wchar_t* name);
+// REG_SZ of at most maxBytes bytes with its NUL.
+std::optional<std::wstring> QueryRegistryString(HKEY root, const std::wstring& path, const wchar_t* name,
+                                                size_t maxBytes);
+// REG_BINARY of at most maxBytes bytes.
+std::optional<std::vector<BYTE>> QueryRegistryBinary(HKEY root, const std::wstring& path, const wchar_t* name,
+                                                     size_t maxBytes);
+// Creates the key when missing and sets the value.
+BOOL SetRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
+                      DWORD size);

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "framework/handles.h"
-#include "framework/registry.h"
+#include "base/handles.h"
+#include "store/registry.h"
 
 namespace {
 constexpr wchar_t kStore[] = L"OrvanelTest\\Store";

@@ -1,4 +1,4 @@
-#include "config/config_codec.h"
+#include "store/config_codec.h"
 
 namespace {
 

@@ -1,10 +1,12 @@
-#include "framework/registry.h"
+#include "store/registry.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "config/config_file.h"
-#include "framework/handles.h"
+#include "base/handles.h"
+#include "store/file_values.h"
 
 namespace {
 
@@ -200,4 +202,73 @@ BOOL DeleteKeyTree(HKEY root, const wchar_t* path) {
     LONG status = RegDeleteTreeW(root, p.c_str());
     if (status == ERROR_SUCCESS) RegDeleteKeyW(root, p.c_str());
     return status == ERROR_SUCCESS;
+}
+
+std::optional<DWORD> QueryRegistryDword(HKEY root, const std::wstring& path, const wchar_t* name) {
+    RegKey key = OpenForRead(root, Trimmed(path));
+    if (!key) return std::nullopt;
+    DWORD value = 0, bytes = sizeof(value);
+    if (RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::wstring> QueryRegistryString(HKEY root, const std::wstring& path, const wchar_t* name,
+                                                size_t maxBytes) {
+    if (maxBytes < sizeof(wchar_t) || maxBytes > 0x100000) return std::nullopt;
+    std::vector<wchar_t> buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
+    if (!QueryString(OpenForRead(root, Trimmed(path)).get(), name, buffer.data(), static_cast<DWORD>(maxBytes)))
+        return std::nullopt;
+    return std::wstring(buffer.data());
+}
+
+std::optional<std::vector<BYTE>> QueryRegistryBinary(HKEY root, const std::wstring& path, const wchar_t* name,
+                                                     size_t maxBytes) {
+    RegKey key = OpenForRead(root, Trimmed(path));
+    if (!key || maxBytes > 0x100000) return std::nullopt;
+    std::vector<BYTE> data(maxBytes ? maxBytes : 1);
+    DWORD type = 0, bytes = static_cast<DWORD>(maxBytes);
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS) return std::nullopt;
+    if (type != REG_BINARY) return std::nullopt;
+    data.resize(bytes);
+    return data;
+}
+
+BOOL SetRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
+                      DWORD size) {
+    return SetValue(root, Trimmed(path), name, type, data, size);
+}
+
+void CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root) {
+    RegKey from;
+    if (RegOpenKeyExW(root, source, 0, KEY_READ, from.put()) != ERROR_SUCCESS) return;
+    RegKey to;
+    if (RegCreateKeyExW(root, destination, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, to.put(), nullptr) !=
+        ERROR_SUCCESS)
+        return;
+
+    // Buffers sized from the key itself, so no value is too long to be copied.
+    DWORD maxName = 0, maxData = 0, maxSubkey = 0;
+    RegQueryInfoKeyW(from.get(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxName,
+                     &maxData, nullptr, nullptr);
+    std::vector<wchar_t> name(std::max<DWORD>(maxName + 1, 260));
+    std::vector<BYTE> data(std::max<DWORD>(maxData, 4096));
+    for (DWORD i = 0;; ++i) {
+        DWORD nameChars = static_cast<DWORD>(name.size());
+        DWORD bytes = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        if (RegEnumValueW(from.get(), i, name.data(), &nameChars, nullptr, &type, data.data(), &bytes) !=
+            ERROR_SUCCESS)
+            break;
+        RegSetValueExW(to.get(), name.data(), 0, type, data.data(), bytes);
+    }
+    std::vector<wchar_t> subkey(std::max<DWORD>(maxSubkey + 1, 260));
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = static_cast<DWORD>(subkey.size());
+        if (RegEnumKeyExW(from.get(), i, subkey.data(), &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::wstring childSource = std::wstring(source) + L"\\" + subkey.data();
+        std::wstring childDestination = std::wstring(destination) + L"\\" + subkey.data();
+        CopyKeyTree(childSource.c_str(), childDestination.c_str(), root);
+    }
 }

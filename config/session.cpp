@@ -1,0 +1,32 @@
+#include "config/session.h"
+
+Session::Session() : saveFileDialog(GetSaveFileNameW), openFileDialog(GetOpenFileNameW) {}
+
+// The pages go before the windows they know of are gone; the program destroys the sheet first.
+Session::~Session() = default;
+
+void Session::NoteUserChange() {
+    ++changeCount;
+    ++resetCount;
+    RefreshTitle();
+}
+
+void Session::MarkChanged() {
+    if (resetCount == 0) resetCount = 1;
+    if (changeCount == 0) changeCount = 1;
+    RefreshTitle();
+}
+
+SettingsPage* Session::AddPage(std::unique_ptr<SettingsPage> page) {
+    SettingsPage* added = page.get();
+    owned_.push_back(std::move(page));
+    pages.push_back(added);
+    return added;
+}
+
+SettingsPage* Session::ReplacePage(size_t index, SettingsPage* page) {
+    if (index >= pages.size()) return nullptr;
+    SettingsPage* old = pages[index];
+    pages[index] = page;
+    return old;
+}

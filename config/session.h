@@ -1,0 +1,59 @@
+// The state the configuration store works on: the pages, the sheet and its title line, the
+// Configuration menu, the active configuration's name and the change counters. The program
+// object owns one and hands it to the pages as their host.
+#pragma once
+#include <windows.h>
+#include <commdlg.h>
+
+#include <array>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "framework/page_host.h"
+#include "framework/settings_page.h"
+
+constexpr int kMaxConfigs = 64;
+constexpr int kNameChars = 260;         // names, titles and the name dialog's buffers
+
+// How the Export and Import commands ask for a path (the platform's file dialogs, or a test's
+// answer).
+using FileDialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+
+class Session : public PageHost {
+public:
+    Session();
+    ~Session() override;
+
+    // PageHost.
+    HWND MessageOwner() const override { return sheet; }
+    void NoteUserChange() override;
+    void MarkChanged() override;
+    void RefreshTitle() override;
+    std::span<SettingsPage* const> Pages() const override { return pages; }
+    int Scale() const override { return scale; }
+    bool IsVersion421() const override { return isVersion421; }
+
+    // Takes a page into the list (at its end) and keeps it until the session goes.
+    SettingsPage* AddPage(std::unique_ptr<SettingsPage> page);
+    // Puts another page in a page's place in the list (tests stand in for a page this way);
+    // the replaced page stays owned by the session. Returns the page that was there.
+    SettingsPage* ReplacePage(size_t index, SettingsPage* page);
+
+    std::vector<SettingsPage*> pages;       // list order: tabs, saving, loading, export
+    HWND sheet = nullptr;                   // owner of the store's message boxes and dialogs
+    HWND titleControl = nullptr;            // the sheet's title line
+    HMENU configMenu = nullptr;             // the Configuration drop-down of the menu bar
+    wchar_t activeConfigName[kNameChars] = {};
+    std::array<std::array<wchar_t, kNameChars>, kMaxConfigs> configNameTable = {};
+    int changeCount = 0;
+    int resetCount = 0;
+    int fontFileChangeCount = 0;
+    int scale = 1;
+    bool isVersion421 = false;
+    FileDialogFn saveFileDialog;
+    FileDialogFn openFileDialog;
+
+private:
+    std::vector<std::unique_ptr<SettingsPage>> owned_;
+};

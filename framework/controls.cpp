@@ -1,0 +1,86 @@
+#include "framework/controls.h"
+
+#include <cwchar>
+#include <string>
+
+#include "base/handles.h"
+#include "base/strings.h"
+
+void SetChecked(HWND dialog, int id, bool checked) {
+    CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void FillNumberList(HWND dialog, int id, std::span<const int> numbers, const wchar_t* format) {
+    SendDlgItemMessageW(dialog, id, CB_RESETCONTENT, 0, 0);
+    for (int n : numbers) {
+        std::wstring text = FormatText(32, format, n);
+        SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+void SelectLine(HWND dialog, int id, int line) {
+    LRESULT count = SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0);
+    SendDlgItemMessageW(dialog, id, CB_SETCURSEL, line >= 0 && line < count ? line : -1, 0);
+}
+
+std::optional<int> SelectedLine(HWND dialog, int id) {
+    LRESULT line = SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
+    if (line == CB_ERR) return std::nullopt;
+    return static_cast<int>(line);
+}
+
+void EnableControl(HWND dialog, int id, bool enabled) {
+    if (HWND control = GetDlgItem(dialog, id)) EnableWindow(control, enabled);
+}
+
+void SetNumber(HWND dialog, int id, long value) {
+    SetDlgItemTextW(dialog, id, FormatText(32, L"%ld", value).c_str());
+}
+
+std::optional<long> ReadNumber(HWND dialog, int id, int maxChars) {
+    if (maxChars < 1) return std::nullopt;
+    std::wstring text(static_cast<size_t>(maxChars) + 1, L'\0');
+    GetDlgItemTextW(dialog, id, text.data(), maxChars + 1);
+    const wchar_t* start = text.c_str();
+    wchar_t* end = nullptr;
+    long value = std::wcstol(start, &end, 10);
+    if (end == start) return std::nullopt;
+    return value;
+}
+
+void SetUpDown(HWND dialog, int upDownId, int minimum, int maximum, int position) {
+    SendDlgItemMessageW(dialog, upDownId, UDM_SETRANGE32, minimum, maximum);
+    SendDlgItemMessageW(dialog, upDownId, UDM_SETPOS32, 0, position);
+}
+
+void DrawColorButton(const DRAWITEMSTRUCT& item, COLORREF color) {
+    RECT r = item.rcItem;
+    const bool pushed = item.itemState & ODS_SELECTED;
+    DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+    InflateRect(&r, -4, -4);
+    if (pushed) OffsetRect(&r, 1, 1);
+    OwnedBrush brush(CreateSolidBrush(color));
+    FillRect(item.hDC, &r, brush.get());
+    FrameRect(item.hDC, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = item.rcItem;
+        InflateRect(&focus, -2, -2);
+        DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+void SetUpReportList(HWND dialog, int id, DWORD extendedStyles) {
+    HWND list = GetDlgItem(dialog, id);
+    if (!list) return;
+    LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
+    SetWindowLongPtrW(list, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT | LVS_NOCOLUMNHEADER);
+    ListView_SetExtendedListViewStyle(list, extendedStyles);
+    RECT client;
+    GetClientRect(list, &client);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_WIDTH;
+    column.cx = client.right - client.left;
+    ListView_InsertColumn(list, 0, &column);
+}

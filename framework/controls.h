@@ -1,0 +1,33 @@
+// Helpers for the controls the pages use: check boxes, drop-down lists filled from a table,
+// number edits with up-down controls, owner-drawn colour buttons and list views.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <span>
+
+void SetChecked(HWND dialog, int id, bool checked);
+bool IsChecked(HWND dialog, int id);
+
+// Empties a drop-down list and fills it with the numbers of the table, each formatted.
+void FillNumberList(HWND dialog, int id, std::span<const int> numbers, const wchar_t* format);
+// Selects a line, or none for an index outside the list.
+void SelectLine(HWND dialog, int id, int line);
+std::optional<int> SelectedLine(HWND dialog, int id);
+void EnableControl(HWND dialog, int id, bool enabled);
+
+// A number edit: writes the number in decimal; reads the number the text starts with, nullopt
+// for an empty text or one that starts with no number. At most maxChars characters are read.
+void SetNumber(HWND dialog, int id, long value);
+std::optional<long> ReadNumber(HWND dialog, int id, int maxChars = 30);
+// An up-down control over its buddy edit, with its range and position.
+void SetUpDown(HWND dialog, int upDownId, int minimum, int maximum, int position);
+
+// Paints an owner-drawn button as a swatch of the colour inside a pushed or raised edge, with a
+// focus frame when it has the focus.
+void DrawColorButton(const DRAWITEMSTRUCT& item, COLORREF color);
+
+// A list view in report view with one column as wide as the control, no header, and the given
+// extended styles (check boxes, full-row select).
+void SetUpReportList(HWND dialog, int id, DWORD extendedStyles);

@@ -1,0 +1,27 @@
+// What a page may ask of the program that hosts it. The program object implements it; pages
+// hold a reference and never reach for program state any other way.
+#pragma once
+#include <windows.h>
+
+#include <span>
+
+class SettingsPage;
+
+class PageHost {
+public:
+    virtual ~PageHost() = default;
+
+    // The owner of the message boxes and dialogs a page shows: the property sheet.
+    virtual HWND MessageOwner() const = 0;
+    // A user change on a page: both change counters up by one, title line refreshed.
+    virtual void NoteUserChange() = 0;
+    // A user change that only needs marking: each counter that is 0 becomes 1, title refreshed.
+    virtual void MarkChanged() = 0;
+    virtual void RefreshTitle() = 0;
+    // Every page in list order.
+    virtual std::span<SettingsPage* const> Pages() const = 0;
+    // Screen pixels per inch divided by 96, at least 1.
+    virtual int Scale() const = 0;
+    // Platform version 4.21 or later.
+    virtual bool IsVersion421() const = 0;
+};

@@ -1,0 +1,155 @@
+// The page kit: a page declares its registry values as a table, and the kit loads them
+// (defaults first), saves them in table order, keeps them in range and so exports them; the kit
+// page turns the dialog's messages into hooks and guards the page while it fills its controls.
+#pragma once
+#include <windows.h>
+
+#include <climits>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "framework/settings_page.h"
+#include "store/store.h"
+
+namespace kit {
+
+// What a number outside its range becomes when it is loaded.
+enum class OutOfRange {
+    Keep,      // kept as it is
+    Clamp,     // the nearest end of the range
+    Default,   // the default
+};
+
+// A number stored in a form of its own (a speed kept as a time, say).
+struct NumberForm {
+    DWORD (*toStored)(int value);
+    int (*fromStored)(DWORD stored);
+};
+
+// A text value read into and written from the page by a small codec of its own.
+template <class Page>
+struct TextCodec {
+    size_t maxBytes;                                                // a read takes at most this, NUL included
+    void (*load)(Page& page, const std::optional<std::wstring>& text);   // null: the value is only written
+    std::wstring (*save)(const Page& page);
+};
+
+// A binary value (a block of colours, say) with a codec of its own.
+template <class Page>
+struct BinaryCodec {
+    size_t maxBytes;
+    void (*load)(Page& page, const std::optional<std::vector<BYTE>>& bytes);   // null: only written
+    std::vector<BYTE> (*save)(const Page& page);
+};
+
+// One registry value of a page: where it lives, and either the number field it fills (with its
+// default, range and stored form) or the codec that reads and writes it.
+template <class Page>
+struct Setting {
+    const wchar_t* subkey;
+    const wchar_t* name;
+    LiveRoot live;
+    int Page::*field = nullptr;
+    int initial = 0;
+    int minimum = INT_MIN;
+    int maximum = INT_MAX;
+    OutOfRange outOfRange = OutOfRange::Keep;
+    const NumberForm* form = nullptr;
+    const TextCodec<Page>* text = nullptr;
+    const BinaryCodec<Page>* binary = nullptr;
+
+    ValueRef Ref() const { return {live, subkey, name}; }
+    int Fit(int value) const {
+        if (value >= minimum && value <= maximum) return value;
+        switch (outOfRange) {
+        case OutOfRange::Clamp: return value < minimum ? minimum : maximum;
+        case OutOfRange::Default: return initial;
+        case OutOfRange::Keep: break;
+        }
+        return value;
+    }
+};
+
+// Reads every value of the table from the store into the page. A number that is missing, or
+// reads as 0xFFFFFFFF (the device's "none"), takes its default. True when every value was there.
+template <class Page>
+bool LoadSettings(Page& page, Store& store, std::span<const Setting<Page>> table) {
+    bool complete = true;
+    for (const Setting<Page>& s : table) {
+        if (s.field) {
+            std::optional<DWORD> stored = store.ReadDword(s.Ref());
+            if (stored == 0xFFFFFFFFu) stored.reset();
+            if (!stored) complete = false;
+            int value = !stored ? s.initial : s.form ? s.form->fromStored(*stored) : static_cast<int>(*stored);
+            page.*(s.field) = stored ? s.Fit(value) : s.initial;
+        } else if (s.text && s.text->load) {
+            auto text = store.ReadString(s.Ref(), s.text->maxBytes);
+            complete = complete && text.has_value();
+            s.text->load(page, text);
+        } else if (s.binary && s.binary->load) {
+            auto bytes = store.ReadBinary(s.Ref(), s.binary->maxBytes);
+            complete = complete && bytes.has_value();
+            s.binary->load(page, bytes);
+        }
+    }
+    return complete;
+}
+
+// Writes every value of the table in table order. True when every write succeeded.
+template <class Page>
+bool SaveSettings(const Page& page, Store& store, std::span<const Setting<Page>> table) {
+    bool ok = true;
+    for (const Setting<Page>& s : table) {
+        if (s.field) {
+            int value = page.*(s.field);
+            ok = store.WriteDword(s.Ref(), s.form ? s.form->toStored(value) : static_cast<DWORD>(value)) && ok;
+        } else if (s.text) {
+            ok = store.WriteString(s.Ref(), s.text->save(page)) && ok;
+        } else if (s.binary) {
+            std::vector<BYTE> bytes = s.binary->save(page);
+            ok = store.WriteBinary(s.Ref(), bytes.data(), bytes.size()) && ok;
+        }
+    }
+    return ok;
+}
+
+}  // namespace kit
+
+// A page built on the kit: its dialog messages arrive as hooks, and commands that its own
+// filling of the controls provokes are swallowed while the "updating" guard is up.
+class KitPage : public SettingsPage {
+public:
+    using SettingsPage::SettingsPage;
+    BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL GrabSystem() override { return LoadFrom(kSystemStoreKey); }
+    BOOL ApplySystem() override { return SaveTo(kSystemStoreKey); }
+
+protected:
+    // Dialog initialisation; the result is the message's.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // A command from a control; true when the page handled it.
+    virtual bool OnCommand(WORD id, WORD code) { return false; }
+    // A notification; a result, when there is one, goes back to the sender.
+    virtual std::optional<LRESULT> OnNotify(const NMHDR& header) { return std::nullopt; }
+    virtual void OnSettingChange() {}
+    // Any other message (owner drawing, say); nullopt lets the dialog manager have it.
+    virtual std::optional<BOOL> OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) { return std::nullopt; }
+
+    // True while the page writes its own values into its controls.
+    bool Updating() const { return updating_ > 0; }
+    // Holds the guard up for its lifetime.
+    class UpdatingControls {
+    public:
+        explicit UpdatingControls(KitPage& page) : page_(page) { ++page_.updating_; }
+        ~UpdatingControls() { --page_.updating_; }
+        UpdatingControls(const UpdatingControls&) = delete;
+        UpdatingControls& operator=(const UpdatingControls&) = delete;
+    private:
+        KitPage& page_;
+    };
+
+private:
+    int updating_ = 0;
+};

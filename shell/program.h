@@ -1,0 +1,61 @@
+// The program object: it owns everything the program holds while it runs (the instance, the
+// main window and its menu bar, the sheet and its pages through the session, the active
+// configuration and the counters) and handles the main window's messages.
+#pragma once
+#include <windows.h>
+
+#include "config/session.h"
+#include "platform/pocketpc.h"
+
+class Program {
+public:
+    explicit Program(HINSTANCE instance);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // The entry point's work: the installer hooks ("first", "last"), the running copy, the
+    // main window, then the message loop; the process's exit code.
+    int Main(const wchar_t* commandLine, int showCommand);
+
+    // Start-up steps, usable on their own.
+    bool CreateMainWindow(int showCommand);   // window, menu bar, sheet and pages
+    int RunMessageLoop();                     // until quit; the quit code
+    // Carries out a menu or accelerator command; false for ids that are not the program's.
+    bool HandleCommand(UINT id);
+    // Relays the pages out when the screen has turned.
+    void RelayoutPages();
+
+    HINSTANCE instance() const { return instance_; }
+    HWND mainWindow() const { return mainWindow_; }
+    HWND menuBar() const { return menuBar_; }
+    Session& session() { return session_; }
+    bool isLandscape() const { return isLandscape_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool CreateMenuBarAndSheet(HWND wnd);
+    void CreateSheet(HWND owner);
+    void InstallHook();
+    void RemovalHook();
+
+    HINSTANCE instance_;
+    HWND mainWindow_ = nullptr;
+    HWND menuBar_ = nullptr;
+    bool quitRunningInstance_ = false;   // set by the "last" hook: close a running copy, open none
+    bool isLandscape_ = false;
+    SHACTIVATEINFO shellActivateInfo_ = {};
+    Session session_;
+};
+
+// "\Windows\delme_*.*": the files a font removal could not delete while they were in use.
+void DeleteLeftoverFiles();
+
+// Orientation: true when the device screen is wider than high.
+bool IsLandscapeScreen();
+// Moves a page's controls to the positions of another of its templates and refreshes what their
+// look takes from it. FALSE when the template is missing or holds two unnamed statics.
+BOOL ApplyDialogLayout(HINSTANCE instance, HWND dialog, WORD templateId);
+// Relays one page out for the orientation; a missing template is reported.
+void RelayoutPage(HINSTANCE instance, SettingsPage* page, bool landscape);

@@ -1,0 +1,202 @@
+#include "store/store.h"
+
+#include <cstring>
+
+#include "base/handles.h"
+#include "base/strings.h"
+#include "resources/resource.h"
+#include "store/config_codec.h"
+#include "store/file_values.h"
+#include "store/registry.h"
+
+namespace {
+
+const wchar_t* OrEmpty(const wchar_t* s) { return s ? s : L""; }
+
+DWORD TextBytes(std::wstring_view text) { return static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)); }
+
+// The registry: the live device, or one key below HKEY_LOCAL_MACHINE that holds everything.
+class RegistryStore final : public Store {
+public:
+    RegistryStore(std::wstring key, bool live) : key_(std::move(key)), live_(live) {}
+    const std::wstring& Key() const override { return key_; }
+    bool IsLive() const override { return live_; }
+
+    std::optional<DWORD> ReadDword(const ValueRef& v) override {
+        return QueryRegistryDword(Root(v), Path(v), v.name);
+    }
+    std::optional<std::wstring> ReadString(const ValueRef& v, size_t maxBytes) override {
+        return QueryRegistryString(Root(v), Path(v), v.name, maxBytes);
+    }
+    std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& v, size_t maxBytes) override {
+        return QueryRegistryBinary(Root(v), Path(v), v.name, maxBytes);
+    }
+    bool WriteDword(const ValueRef& v, DWORD data) override {
+        return SetRegistryValue(Root(v), Path(v), v.name, REG_DWORD, &data, sizeof data);
+    }
+    bool WriteString(const ValueRef& v, std::wstring_view text) override {
+        std::wstring terminated(text);
+        return SetRegistryValue(Root(v), Path(v), v.name, REG_SZ, terminated.c_str(), TextBytes(text));
+    }
+    bool WriteBinary(const ValueRef& v, const void* data, size_t size) override {
+        return SetRegistryValue(Root(v), Path(v), v.name, REG_BINARY, data, static_cast<DWORD>(size));
+    }
+
+private:
+    HKEY Root(const ValueRef& v) const {
+        if (!live_) return HKEY_LOCAL_MACHINE;
+        switch (v.root) {
+        case LiveRoot::User: return HKEY_CURRENT_USER;
+        case LiveRoot::Classes: return HKEY_CLASSES_ROOT;
+        case LiveRoot::System:
+        case LiveRoot::Machine: break;
+        }
+        return HKEY_LOCAL_MACHINE;
+    }
+    std::wstring Path(const ValueRef& v) const {
+        if (live_ && v.root != LiveRoot::System) return OrEmpty(v.subkey);
+        return key_ + L"\\" + OrEmpty(v.subkey);
+    }
+
+    std::wstring key_;
+    bool live_;
+};
+
+// A file being read: its text, searched for each value.
+class FileReadStore final : public Store {
+public:
+    FileReadStore(std::wstring key, std::vector<BYTE> content) : key_(std::move(key)), content_(std::move(content)) {
+        if (content_.size() > kSearchBytes) content_.resize(kSearchBytes);
+    }
+    const std::wstring& Key() const override { return key_; }
+
+    std::optional<DWORD> ReadDword(const ValueRef& v) override {
+        DWORD value = 0;   // a record of fewer than 4 bytes fills the low bytes of a zero
+        if (!Find(v, &value, sizeof value)) return std::nullopt;
+        return value;
+    }
+    std::optional<std::wstring> ReadString(const ValueRef& v, size_t maxBytes) override {
+        std::vector<wchar_t> buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
+        if (!Find(v, buffer.data(), maxBytes / sizeof(wchar_t) * sizeof(wchar_t))) return std::nullopt;
+        if (maxBytes >= sizeof(wchar_t)) buffer[maxBytes / sizeof(wchar_t) - 1] = L'\0';
+        return std::wstring(buffer.data());
+    }
+    std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& v, size_t maxBytes) override {
+        std::vector<BYTE> buffer(maxBytes);
+        DecodedValue found = Lookup(v, buffer.data(), maxBytes);
+        if (!found.found) return std::nullopt;
+        buffer.resize(found.bytes);
+        return buffer;
+    }
+    bool WriteDword(const ValueRef&, DWORD) override { return false; }
+    bool WriteString(const ValueRef&, std::wstring_view) override { return false; }
+    bool WriteBinary(const ValueRef&, const void*, size_t) override { return false; }
+
+private:
+    DecodedValue Lookup(const ValueRef& v, void* buffer, size_t size) const {
+        return FindEncodedValue(reinterpret_cast<const wchar_t*>(content_.data()), content_.size() / sizeof(wchar_t),
+                                EncodeValueKey(v.subkey, v.name), buffer, size);
+    }
+    bool Find(const ValueRef& v, void* buffer, size_t size) const { return Lookup(v, buffer, size).found; }
+
+    std::wstring key_;
+    std::vector<BYTE> content_;
+};
+
+// A file being written: the records in the order written, appended to the file in one go.
+class FileWriter final : public FileWriteStore {
+public:
+    FileWriter(std::wstring key, HWND owner) : key_(std::move(key)), owner_(owner) {}
+    ~FileWriter() override { Commit(); }
+    const std::wstring& Key() const override { return key_; }
+
+    std::optional<DWORD> ReadDword(const ValueRef&) override { return std::nullopt; }
+    std::optional<std::wstring> ReadString(const ValueRef&, size_t) override { return std::nullopt; }
+    std::optional<std::vector<BYTE>> ReadBinary(const ValueRef&, size_t) override { return std::nullopt; }
+
+    bool WriteDword(const ValueRef& v, DWORD data) override { return Append(v, &data, sizeof data); }
+    bool WriteString(const ValueRef& v, std::wstring_view text) override {
+        std::wstring terminated(text);
+        return Append(v, terminated.c_str(), TextBytes(text));
+    }
+    bool WriteBinary(const ValueRef& v, const void* data, size_t size) override { return Append(v, data, size); }
+
+    bool Commit() override {
+        if (committed_) return ok_;
+        committed_ = true;
+        DWORD error = ERROR_SUCCESS;
+        FileHandle file(CreateFileW(Path(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            error = GetLastError();
+            ShowFileError(owner_, IDS_FILE_ERROR_DOT, static_cast<int>(error));
+            return ok_ = false;
+        }
+        LARGE_INTEGER zero = {};
+        const DWORD bytes = static_cast<DWORD>(text_.size() * sizeof(wchar_t));
+        DWORD written = 0;
+        ok_ = SetFilePointerEx(file.get(), zero, nullptr, FILE_END) &&
+              WriteFile(file.get(), text_.data(), bytes, &written, nullptr) && written == bytes;
+        return ok_;
+    }
+
+private:
+    const wchar_t* Path() const { return key_.c_str() + 1; }
+    bool Append(const ValueRef& v, const void* data, size_t size) {
+        if (committed_) return false;
+        text_ += EncodeValueKey(v.subkey, v.name);
+        text_ += EncodeValueData(data, data ? size : 0);
+        return true;
+    }
+
+    std::wstring key_;
+    HWND owner_;
+    std::wstring text_;
+    bool committed_ = false;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+bool IsSystemStoreKey(std::wstring_view storeKey) { return SameNameIgnoringCase(storeKey, L"System"); }
+bool IsFileStoreKey(std::wstring_view storeKey) { return !storeKey.empty() && storeKey.front() == L'@'; }
+
+std::unique_ptr<Store> OpenRegistryStore(std::wstring key, bool liveDevice) {
+    return std::make_unique<RegistryStore>(std::move(key), liveDevice);
+}
+
+std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYTE> content) {
+    return std::make_unique<FileReadStore>(std::move(key), std::move(content));
+}
+
+std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, HWND owner) {
+    return std::make_unique<FileWriter>(std::move(key), owner);
+}
+
+std::unique_ptr<Store> OpenStore(std::wstring_view storeKey, HWND owner) {
+    std::wstring key(storeKey);
+    if (IsFileStoreKey(key)) {
+        DWORD error = 0;
+        auto content = ReadFileHead(key.c_str() + 1, kSearchBytes, &error);
+        if (!content) {
+            ShowFileError(owner, IDS_FILE_ERROR, static_cast<int>(error));
+            content.emplace();
+        }
+        return OpenFileStoreForReading(std::move(key), std::move(*content));
+    }
+    bool live = IsSystemStoreKey(key);
+    return OpenRegistryStore(std::move(key), live);
+}
+
+std::optional<std::vector<BYTE>> ReadFileHead(const wchar_t* path, size_t limit, DWORD* error) {
+    FileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        if (error) *error = GetLastError();
+        return std::nullopt;
+    }
+    std::vector<BYTE> content(limit);
+    DWORD bytesRead = 0;
+    // A failed read counts as an empty file.
+    if (!ReadFile(file.get(), content.data(), static_cast<DWORD>(limit), &bytesRead, nullptr)) bytesRead = 0;
+    content.resize(bytesRead);
+    return content;
+}

@@ -1,0 +1,91 @@
+// Where settings are kept, behind one interface. A store key resolves once into a store:
+//  - the live device ("SYSTEM"): device settings under HKEY_LOCAL_MACHINE\SYSTEM, user settings
+//    under HKEY_CURRENT_USER, class settings under HKEY_CLASSES_ROOT, others at their own
+//    HKEY_LOCAL_MACHINE path;
+//  - a configuration ("Orvanel\<name>", or any other key below HKEY_LOCAL_MACHINE): every value
+//    under that key with the same subkey and value name, wherever the device keeps it;
+//  - a configuration file ("@" and a path): one record per value, read once, written once.
+// Reads give "missing" as its own state; nothing here shows a message but the file store, which
+// reports a file it cannot open or write once.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where the live device keeps a value.
+enum class LiveRoot {
+    System,    // HKEY_LOCAL_MACHINE\SYSTEM\<subkey>
+    User,      // HKEY_CURRENT_USER\<subkey>
+    Classes,   // HKEY_CLASSES_ROOT\<subkey>
+    Machine,   // HKEY_LOCAL_MACHINE\<subkey>
+};
+
+struct ValueRef {
+    LiveRoot root;
+    const wchar_t* subkey;
+    const wchar_t* name;   // null or empty: the key's default value
+};
+
+class Store {
+public:
+    virtual ~Store() = default;
+
+    // The store key this store was opened for.
+    virtual const std::wstring& Key() const = 0;
+    // True for the live device.
+    virtual bool IsLive() const { return false; }
+
+    // A 32-bit value: 4 bytes, the type not checked; a longer value is unreadable. A shorter
+    // one fills the low bytes of a zero.
+    virtual std::optional<DWORD> ReadDword(const ValueRef& value) = 0;
+    // A text of at most maxBytes bytes with its NUL (longer values are unreadable in the
+    // registry and cut in a file); a registry value must be REG_SZ.
+    virtual std::optional<std::wstring> ReadString(const ValueRef& value, size_t maxBytes) = 0;
+    // At most maxBytes bytes; a registry value must be REG_BINARY.
+    virtual std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& value, size_t maxBytes) = 0;
+
+    virtual bool WriteDword(const ValueRef& value, DWORD data) = 0;
+    // Stored with its terminating NUL.
+    virtual bool WriteString(const ValueRef& value, std::wstring_view text) = 0;
+    virtual bool WriteBinary(const ValueRef& value, const void* data, size_t size) = 0;
+};
+
+// The store key of the live device.
+inline constexpr wchar_t kSystemStoreKey[] = L"SYSTEM";
+
+// True when the store key names the live system ("System", any case).
+bool IsSystemStoreKey(std::wstring_view storeKey);
+bool IsFileStoreKey(std::wstring_view storeKey);
+
+// A store of the registry: the live device when liveDevice is true, else everything below
+// HKEY_LOCAL_MACHINE\<key>.
+std::unique_ptr<Store> OpenRegistryStore(std::wstring key, bool liveDevice);
+
+// A configuration file about to be read: its first bytes (at most 131072 are searched), read
+// once by the caller.
+std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYTE> content);
+
+// A configuration file being written: records gather in memory and reach the file, appended
+// to what it holds, at Commit (or when the store goes). A file that cannot be opened is
+// reported once, with "File error #%d.", over `owner`.
+class FileWriteStore;
+std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, HWND owner);
+
+class FileWriteStore : public Store {
+public:
+    // Writes what was gathered; false (and one message) when the file cannot take it.
+    virtual bool Commit() = 0;
+};
+
+// Resolves a store key: "@path" is a file to be read now (an unreadable one reports
+// "File error #%d" once over `owner` and gives a store where every value is missing), "System"
+// in any case is the live device, anything else a key below HKEY_LOCAL_MACHINE.
+std::unique_ptr<Store> OpenStore(std::wstring_view storeKey, HWND owner = nullptr);
+
+// Reads the first bytes of a file, at most `limit`; nullopt and the error code when it cannot be
+// opened.
+std::optional<std::vector<BYTE>> ReadFileHead(const wchar_t* path, size_t limit, DWORD* error = nullptr);
