@@ -66,9 +66,11 @@ INT_PTR CALLBACK AskNameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         switch (LOWORD(wParam)) {
         case IDOK: {
             auto* state = reinterpret_cast<AskNameState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-            wchar_t text[kNameChars] = {};
-            GetDlgItemTextW(dialog, IDC_NAME_EDIT, text, kNameChars);
-            if (state && text[0]) {
+            // The whole text, however long: a name too long to be one is refused, not cut.
+            HWND edit = GetDlgItem(dialog, IDC_NAME_EDIT);
+            std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+            text.resize(GetWindowTextW(edit, text.data(), static_cast<int>(text.size())));
+            if (state && !text.empty()) {
                 state->typed = text;
                 SipShowIM(SIPF_OFF);
                 EndDialog(dialog, IDOK);

@@ -126,11 +126,11 @@ void Program::RemovalHook() {
     quitRunningInstance_ = true;
 }
 
-int Program::RunMessageLoop() {
+int Program::RunMessageLoop(MessageSource getMessage) {
     HACCEL accelerators = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     MSG msg = {};
     BOOL got;
-    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+    while ((got = getMessage(&msg, nullptr, 0, 0)) > 0) {
         if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

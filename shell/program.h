@@ -20,7 +20,10 @@ public:
 
     // Start-up steps, usable on their own.
     bool CreateMainWindow(int showCommand);   // window, menu bar, sheet and pages
-    int RunMessageLoop();                     // until quit; the quit code
+    // Until quit; the quit code, or -1 when no message could be got. The messages come from
+    // GetMessageW unless a test hands in another source.
+    using MessageSource = BOOL(WINAPI*)(MSG*, HWND, UINT, UINT);
+    int RunMessageLoop(MessageSource getMessage = GetMessageW);
     // Carries out a menu or accelerator command; false for ids that are not the program's.
     bool HandleCommand(UINT id);
     // Relays the pages out when the screen has turned.

@@ -261,6 +261,47 @@ TEST_F(Store, RenameToTheSameNameInAnotherCaseDoesNothing) {
     EXPECT_EQ(MenuItems().find(L"CURRENT"), std::wstring::npos);
 }
 
+TEST_F(Store, NamesThatCannotNameAConfigurationAreRefused) {
+    const wchar_t refused[] =
+        L"A configuration name must not be empty, begin with \"@\" or contain a backslash, and may have at most "
+        L"259 characters.";
+    Edit(16);
+    const std::wstring names[] = {L"@x", L"Current\\x", L"   ", std::wstring(260, L'n')};
+    for (const std::wstring& name : names) {
+        ModalScript boxes;
+        boxes.Then(TypeName(name.c_str(), L"Save As...")).Press(IDOK);
+        boxes.Then(TypeName(name.c_str(), L"Rename to...")).Press(IDOK);
+        Command(IDM_SAVE_AS);
+        Command(IDM_RENAME);
+        ASSERT_EQ(boxes.seen().size(), 4u) << name.size();
+        EXPECT_EQ(boxes.seen()[1].text, refused);
+        EXPECT_EQ(boxes.seen()[1].caption, L"Error");
+        EXPECT_EQ(boxes.seen()[3].text, refused);
+    }
+    EXPECT_EQ(MenuItems(), L"*Current|Original") << "nothing saved, nothing renamed";
+    EXPECT_EQ(Stored(L"Current"), 13u);
+    EXPECT_STREQ(session().activeConfigName, L"Current");
+    EXPECT_FALSE(FileExists(L"x")) << "an \"@\" name is no file";
+}
+
+TEST_F(Store, NamesCompareCodeUnitByCodeUnit) {
+    // A soft hyphen is nothing to the locale's collation, but another name to the registry.
+    const wchar_t hyphenated[] = L"Cur\u00ADrent";
+    SaveConfigurationPages(session(), hyphenated);
+    WriteCurrName(hyphenated);
+    RebuildConfigMenu(session(), nullptr);
+    EXPECT_EQ(MenuItems().find(L"*Current"), std::wstring::npos) << MenuItems().size();
+    EXPECT_NE(MenuItems().find(std::wstring(L"*") + hyphenated), std::wstring::npos);
+
+    ModalScript boxes;
+    boxes.Press(IDNO);
+    Command(IDM_APPLY);   // "Current" is not the configuration the device has
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].caption, L"Attention!");
+    EXPECT_EQ(CurrName(), L"Current");
+    DeleteConfig(session(), hyphenated);
+}
+
 TEST_F(Store, RenameMovesEverythingAndLeavesCurrNameBehind) {
     WriteDword(L"Orvanel\\Current", L"Other", L"Kept", 7);
     Edit(16);

@@ -34,10 +34,11 @@ using InstallHooks = AppTest;
 
 TEST_F(InstallHooks, FirstWithoutBackupShowsNothingAndReturnsZero) {
     ModalScript boxes;
-    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"first", SW_SHOW), 0);
+    Program first(GetModuleHandleW(nullptr));
+    EXPECT_EQ(first.Main(L"first", SW_SHOW), 0);
     EXPECT_TRUE(boxes.seen().empty());
     EXPECT_FALSE(HklmKeyExists(L"Orvanel"));
-    EXPECT_EQ(program().mainWindow(), nullptr) << "no window is created";
+    EXPECT_EQ(first.mainWindow(), nullptr) << "no window is created";
 }
 
 TEST_F(InstallHooks, FirstWithBackupAnsweredYesImportsAndDeletesIt) {
@@ -71,13 +72,14 @@ TEST_F(InstallHooks, LastAnsweredYesDeletesWithoutCopy) {
     SeedTree(L"Orvanel");
     ModalScript boxes;
     boxes.Press(IDYES);
-    EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"last", SW_SHOW), 0);
+    Program last(GetModuleHandleW(nullptr));
+    EXPECT_EQ(last.Main(L"last", SW_SHOW), 0);
     ASSERT_EQ(boxes.seen().size(), 1u) << "nothing is shown after the question";
     EXPECT_EQ(boxes.seen()[0].caption, L"Confirm");
     EXPECT_EQ(boxes.seen()[0].text, L"Delete configuration data?");
     EXPECT_FALSE(HklmKeyExists(L"Orvanel"));
     EXPECT_FALSE(HklmKeyExists(L"Orvanel2"));
-    EXPECT_EQ(program().mainWindow(), nullptr);
+    EXPECT_EQ(last.mainWindow(), nullptr);
 }
 
 TEST_F(InstallHooks, LastAnsweredNoKeepsAFullCopy) {
@@ -122,10 +124,36 @@ TEST_F(StartUp, LeftOverFilesAreDeleted) {
     // A second start removes them too, and only brings the running copy forward.
     WriteStoreFile(L"\\Windows\\delme_again.ttf", "x");
     HWND first = program().mainWindow();
+    HWND other = CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_EQ(GetForegroundWindow(), other);
     EXPECT_EQ(Program(GetModuleHandleW(nullptr)).Main(L"", SW_SHOW), 0);
     EXPECT_FALSE(FileExists(L"\\Windows\\delme_again.ttf"));
     EXPECT_EQ(program().mainWindow(), first);
     EXPECT_TRUE(IsWindow(first));
+    EXPECT_EQ(GetForegroundWindow(), first) << "the running copy comes to the front";
+    DestroyWindow(other);
+}
+
+BOOL WINAPI NoMessages(MSG*, HWND, UINT, UINT) { return -1; }
+
+TEST_F(StartUp, ALoopWithoutMessagesEndsAsAFailure) {
+    StartProgram();
+    EXPECT_EQ(program().RunMessageLoop(NoMessages), -1);
+}
+
+TEST_F(StartUp, AtHighDensityTheWindowEndsWhereTheMenuBarBegins) {
+    SetDeviceScreenForTests(480, 640, 192);
+    StartProgram();
+    RECT window, bar, sheet;
+    GetWindowRect(program().mainWindow(), &window);
+    GetWindowRect(program().menuBar(), &bar);
+    GetWindowRect(session().sheet, &sheet);
+    EXPECT_EQ(bar.bottom - bar.top, 52);
+    EXPECT_EQ(window.bottom, bar.top);
+    EXPECT_LE(sheet.bottom, bar.top) << "the sheet leaves the menu bar free";
+    EXPECT_EQ(session().Scale(), 2);
 }
 
 TEST_F(StartUp, LastClosesTheRunningCopy) {
