@@ -67,6 +67,21 @@
 #define IDC_ABOUT_ICON         1000
 #define IDC_ABOUT_TEXT         1001
 
+// Misc page (the same ids in both templates).
+#define IDC_MISC_SPEED             1030   // menu animation speed, 1 to 9
+#define IDC_MISC_INBOX_SIZE        1031   // Inbox message list font size
+#define IDC_MISC_BROWSER_SIZE      1032   // Internet Explorer text size
+#define IDC_MISC_WINDOW_ANIMATION  1034
+#define IDC_MISC_MENU_ANIMATION    1035
+#define IDC_MISC_GLYPH_EDIT        1047   // glyph cache limit
+#define IDC_MISC_GLYPH_SET         1048
+#define IDC_MISC_SPEED_LABEL       1053
+#define IDC_MISC_GLYPH_LABEL       1054
+#define IDC_MISC_INBOX_LABEL       1055
+#define IDC_MISC_BROWSER_LABEL     1056
+#define IDC_MISC_ANIMATION_GROUP   1057
+#define IDC_MISC_FONTS_GROUP       1058
+
 // Menu bar buttons and commands.
 #define IDM_TOOLS_BUTTON       2001
 #define IDM_ABOUT              2003
