@@ -68,13 +68,13 @@
 #define IDC_ABOUT_ICON         1000
 #define IDC_ABOUT_TEXT         1001
 
-// Misc page.
-#define IDC_MISC_SPEED             1030
-#define IDC_MISC_INBOX_SIZE        1031
-#define IDC_MISC_BROWSER_SIZE      1032
+// Misc page (the same ids in both templates).
+#define IDC_MISC_SPEED             1030   // menu animation speed, 1 to 9
+#define IDC_MISC_INBOX_SIZE        1031   // Inbox message list font size
+#define IDC_MISC_BROWSER_SIZE      1032   // Internet Explorer text size
 #define IDC_MISC_WINDOW_ANIMATION  1034
 #define IDC_MISC_MENU_ANIMATION    1035
-#define IDC_MISC_GLYPH_EDIT        1047
+#define IDC_MISC_GLYPH_EDIT        1047   // glyph cache limit
 #define IDC_MISC_GLYPH_SET         1048
 #define IDC_MISC_SPEED_LABEL       1053
 #define IDC_MISC_GLYPH_LABEL       1054
