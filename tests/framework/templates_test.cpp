@@ -14,7 +14,6 @@
 
 #include "pages/page_registry.h"
 #include "platform/pocketpc.h"
-#include "shell/app.h"
 #include "support/app_fixture.h"
 #include "support/modal.h"
 
@@ -210,8 +209,8 @@ TEST_F(TemplatesOnScreen, EveryControlLiesInsideThePage) {
             ModalScript unexpectedBoxes;
             StartProgram();
             if (HasFatalFailure()) return;
-            for (int i = 0; i < pageCount; ++i) areas.push_back(MeasurePageArea(PageWindow(i)));
-            DestroyMainWindowForTests();
+            for (size_t i = 0; i < session().pages.size(); ++i) areas.push_back(MeasurePageArea(PageWindow(i)));
+            StopProgram();
         }
 
         HWND parent = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, screen.width, screen.height,
