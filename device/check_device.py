@@ -203,6 +203,14 @@ class FontCollection(unittest.TestCase):
         self.assertNotEqual(result.returncode, 0)
 
 
+def registered_pages():
+    """The screenshot names of the pages in the program's page registry: place and caption."""
+    text = open(os.path.join(ROOT, "pages", "page_registry.cpp"), encoding="utf-8").read()
+    captions = re.findall(r'^\s*\{L"([^"]+)",\s*kTag', text, re.M)
+    assert captions, "no page in the page registry"
+    return [f"{i}-{caption.lower()}" for i, caption in enumerate(captions, 1)]
+
+
 @unittest.skipUnless(os.environ.get("ORVANEL_BUILD"), "set ORVANEL_BUILD to a build tree to run the device")
 class ScreenshotRun(unittest.TestCase):
     """The headless run of a throw-away device: six pictures of the device's screen."""
@@ -219,7 +227,7 @@ class ScreenshotRun(unittest.TestCase):
             result = subprocess.run([os.path.join(ROOT, "scripts", "device.sh"), "run", "--landscape"],
                                     env=env, capture_output=True, text=True, timeout=600)
             self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-            for page in ("1-gui", "2-size", "3-sip", "4-fonts", "5-misc", "6-theme"):
+            for page in registered_pages():
                 png = os.path.join(work, "screenshots", page + "-landscape.png")
                 data = read_bytes(png)
                 self.assertEqual(data[:8], b"\x89PNG\r\n\x1a\n")

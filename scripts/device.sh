@@ -24,7 +24,6 @@ program_dir="$store/Program Files/Orvanel"
 program_w='O:\Program Files\Orvanel\orvanel.exe'
 install_key='HKLM\Software\Apps\Talvern Software Orvanel'
 shots="$build/screenshots"
-pages=(1-gui 2-size 3-sip 4-fonts 5-misc 6-theme)
 reboot_code=3010
 export WINEPREFIX="$device"
 
@@ -223,12 +222,13 @@ install_program() {
 
 # ---- Commands ---------------------------------------------------------------------------------------
 
-# Photographs the six pages into build/screenshots and closes the program.
+# Photographs every page of the sheet into build/screenshots and closes the program. The
+# pictures are named by the pages' places and tab captions ("5-misc").
 take_screenshots() {
-    local tmp page
+    local tmp page pages=()
     tmp="$(mktemp -d)"
     mkdir -p "$shots"
-    if ! launch --shots "$(winepath_w "$tmp")" "${pages[@]}" --; then
+    if ! launch --shots "$(winepath_w "$tmp")" --; then
         if [ -f "$tmp/failure.bmp" ]; then
             convert "$tmp/failure.bmp" "$shots/failure$suffix.png"
             say "the screen at the failure: $shots/failure$suffix.png"
@@ -237,6 +237,7 @@ take_screenshots() {
         die "screenshots failed (exit code $exit_code)"
     fi
     rm -f "$shots/failure$suffix.png"
+    for page in "$tmp"/*.bmp; do pages+=("$(basename "$page" .bmp)"); done
     for page in "${pages[@]}"; do
         convert "$tmp/$page.bmp" "$shots/$page$suffix.png"
     done

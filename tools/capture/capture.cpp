@@ -5,11 +5,12 @@
 //   --cwd DIR            current directory of the program (the device root, "O:\")
 //   --answer CAPTION=ID  click button ID (1 OK, 6 Yes, 7 No) in every message box of the
 //                        program whose caption is CAPTION; may be given several times
-//   --shots DIR NAME...  once the main window and its property sheet are up, select each page
+//   --shots DIR [NAME...] once the main window and its property sheet are up, select each page
 //                        in turn and save the whole screen as DIR\NAME.bmp (one name per page,
 //                        in page order), then close the program; the names end at the next
-//                        option or at "--". When the window does not come, DIR\failure.bmp
-//                        shows the screen as it was
+//                        option or at "--". Without names every page of the sheet is taken and
+//                        named by its place and its tab's caption ("5-misc"). When the window
+//                        does not come, DIR\failure.bmp shows the screen as it was
 //   --timeout SECONDS    how long to wait for the main window (default 20)
 //   --exit-file FILE     write the program's exit code there, in decimal: a Unix exit status
 //                        keeps only the low 8 bits, and the device needs all of 3010 (reset)
@@ -21,6 +22,7 @@
 #include <commctrl.h>
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,7 @@ struct Options {
     std::vector<Answer> answers;
     std::wstring shotDir;
     std::vector<std::wstring> shotNames;
+    bool wantShots = false;
     DWORD timeoutMs = 20000;
     std::wstring exitFile;
     std::wstring commandLine;
@@ -94,7 +97,7 @@ bool ParseArguments(int argc, wchar_t** argv, Options& options) {
         } else if (arg == L"--shots" && i + 1 < argc) {
             options.shotDir = argv[++i];
             while (i + 1 < argc && std::wcsncmp(argv[i + 1], L"--", 2) != 0) options.shotNames.push_back(argv[++i]);
-            if (options.shotNames.empty()) { Fail("--shots needs at least one page name"); return false; }
+            options.wantShots = true;
         } else {
             Fail("unknown option", arg);
             return false;
@@ -262,17 +265,30 @@ bool TakeShots(HWND main, const Options& options) {
         ok = false;
     }
     CreateDirectoryW(options.shotDir.c_str(), nullptr);
-    for (size_t page = 0; ok && page < options.shotNames.size(); ++page) {
+    std::vector<std::wstring> names = options.shotNames;
+    const bool namedByTabs = names.empty();
+    if (namedByTabs && sheet) {
+        HWND tabs = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+        names.resize(tabs ? static_cast<size_t>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0)) : 0);
+    }
+    for (size_t page = 0; ok && page < names.size(); ++page) {
         DWORD_PTR selected = 0;
         if (!SendMessageTimeoutW(sheet, PSM_SETCURSEL, page, 0, SMTO_ABORTIFHUNG, 5000, &selected) || !selected) {
-            Fail("cannot select page", options.shotNames[page]);
+            Fail("cannot select page", std::to_wstring(page + 1));
             ok = false;
             break;
+        }
+        if (namedByTabs) {
+            // The page's caption is its tab's text.
+            HWND shown = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+            std::wstring caption = shown ? TextOf(shown) : L"page";
+            for (wchar_t& c : caption) c = static_cast<wchar_t>(towlower(c));
+            names[page] = std::to_wstring(page + 1) + L"-" + caption;
         }
         RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         LetItSettle(sheet, 700);
-        std::wstring path = options.shotDir + L"\\" + options.shotNames[page] + L".bmp";
+        std::wstring path = options.shotDir + L"\\" + names[page] + L".bmp";
         if (!SaveScreen(path)) {
             Fail("cannot write", path);
             ok = false;
@@ -300,7 +316,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     CloseHandle(process.hThread);
 
-    const bool wantShots = !options.shotNames.empty();
+    const bool wantShots = options.wantShots;
     bool shotsFailed = false;
     bool shotsDone = false;
     const DWORD started = GetTickCount();
