@@ -9,7 +9,9 @@
 #include "config/store.h"
 #include "pages/misc/misc_page.h"
 #include "resources/resource.h"
+#include "store/config_codec.h"
 #include "store/registry.h"
+#include "store/store.h"
 #include "support/app_fixture.h"
 #include "support/modal.h"
 
@@ -227,6 +229,57 @@ TEST_F(MiscPageTest, TheDeviceKeepsUserValuesUnderTheCurrentUser) {
     page->browserTextSize = 0;
     page->LoadFrom(L"system");
     EXPECT_EQ(page->browserTextSize, 4) << "the store key names the device in any case";
+}
+
+std::wstring exportPath;
+BOOL WINAPI AnswerWithExportPath(OPENFILENAMEW* ofn) {
+    lstrcpynW(ofn->lpstrFile, exportPath.c_str(), ofn->nMaxFile);
+    return TRUE;
+}
+
+TEST_F(MiscPageTest, ExportAndImportCarryTheEightValuesInOrder) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    exportPath = std::wstring(dir) + L"orvanel_misc_test.ov";
+    session().saveFileDialog = session().openFileDialog = AnswerWithExportPath;
+    page->windowAnimation = 1;
+    page->menuAnimationSpeed = 4;
+    page->glyphCacheLimit = 16384;
+    page->inboxFontSize = 12;
+    page->browserTextSize = 5;
+    ModalScript boxes;
+    program().HandleCommand(IDM_EXPORT);
+
+    auto content = ReadFileHead(exportPath.c_str(), 0x20000);
+    ASSERT_TRUE(content);
+    std::wstring text(reinterpret_cast<const wchar_t*>(content->data()), content->size() / 2);
+    const std::pair<const wchar_t*, const wchar_t*> order[] = {
+        {L"GWE", L"Animation"}, {L"GWE\\Menu", L"AniType"}, {L"GWE\\Menu", L"AniTime"},
+        {L"GDI\\GLYPHCACHE", L"limit"}, {kInbox, L"MsgListReadFont"}, {kInbox, L"MsgListHeaderFont"},
+        {kInbox, L"MsgListBoldFont"}, {kBrowser, L"ZoomSetting"}};
+    size_t at = 0;
+    for (auto [subkey, name] : order) {
+        size_t found = text.find(EncodeValueKey(subkey, name), at);
+        ASSERT_NE(found, std::wstring::npos) << "in order: " << static_cast<const void*>(name);
+        at = found + 1;
+    }
+
+    page->windowAnimation = 0;
+    page->menuAnimationSpeed = 9;
+    page->glyphCacheLimit = 8192;
+    page->inboxFontSize = 8;
+    page->browserTextSize = 2;
+    boxes.Press(IDNO);   // the unsaved edits above are not to be kept
+    session().MarkChanged();
+    program().HandleCommand(IDM_IMPORT);
+    DeleteFileW(exportPath.c_str());
+    EXPECT_EQ(page->windowAnimation, 1);
+    EXPECT_EQ(page->menuAnimationSpeed, 4);
+    EXPECT_EQ(page->glyphCacheLimit, 16384);
+    EXPECT_EQ(page->inboxFontSize, 12);
+    EXPECT_EQ(page->browserTextSize, 5);
+    EXPECT_EQ(Text(IDC_MISC_GLYPH_EDIT), L"16384") << "the controls show what was imported";
+    EXPECT_EQ(boxes.seen().size(), 1u);
 }
 
 }  // namespace
