@@ -13,8 +13,8 @@
 #include "resource.h"
 #include "shell/app.h"
 
-FileDialogFn saveFileDialog = GetSaveFileNameW;
-FileDialogFn openFileDialog = GetOpenFileNameW;
+FileDialogFn saveFileDialog = ShowSaveFileDialog;
+FileDialogFn openFileDialog = ShowOpenFileDialog;
 
 namespace {
 
