@@ -26,7 +26,10 @@ default_timeout=90
 helper=""
 finish() {
     trap - EXIT INT TERM
-    if [ -n "$helper" ]; then kill -KILL "$helper" 2>/dev/null; wait "$helper" 2>/dev/null; fi
+    if [ -n "$helper" ]; then
+        kill -KILL "$helper" 2>/dev/null
+        while kill -0 "$helper" 2>/dev/null; do sleep 0.1; done
+    fi
     wineserver -k 2>/dev/null
     timeout 30 wineserver -w 2>/dev/null
 }
@@ -38,8 +41,8 @@ trap 'finish; exit 143' TERM
 desktop_up() {
     local p
     for p in /proc/[0-9]*; do
-        case "$(tr '\0' ' ' < "$p/cmdline" 2>/dev/null)" in 'C:\windows\system32\explorer.exe /desktop'*) ;; *) continue ;; esac
-        tr '\0' '\n' < "$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+        case "$(tr '\0' ' ' 2>/dev/null < "$p/cmdline")" in 'C:\windows\system32\explorer.exe /desktop'*) ;; *) continue ;; esac
+        tr '\0' '\n' 2>/dev/null < "$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
     done
     return 1
 }
@@ -71,6 +74,7 @@ timeout 120 "$here/wine-test.sh" cmd /c exit 0 >/dev/null 2>&1 || true
 wait_for "the warm-up's desktop ending" 10 eval '! desktop_up' || true
 "$here/wine-test.sh" notepad >/dev/null 2>&1 </dev/null &
 helper=$!
+disown "$helper"   # ended by finish, without the shell's report of a killed job
 wait_for "Wine's desktop starting" 30 desktop_up || true
 
 status=0

@@ -66,21 +66,24 @@ make_prefix() {
 }
 
 # prefix_programs PREFIX: the Unix process ids of the Windows programs running in the prefix
-# that are not Wine's own (everything whose image lies outside C:\windows): a test program, or
-# the program a test started, left behind by a test that was killed.
+# that are not Wine's own: a test program, or the program a test started, left behind by a test
+# that was killed.
 prefix_programs() {
     local prefix p image owner
     prefix="$(readlink -f "$1")"
     for p in /proc/[0-9]*; do
         case "$(readlink "$p/exe" 2>/dev/null)" in */wine64|*/wine|*/wine64-preloader|*/wine-preloader) ;; *) continue ;; esac
-        owner="$(tr '\0' '\n' < "$p/environ" 2>/dev/null | sed -n 's/^WINEPREFIX=//p')"
+        owner="$(tr '\0' '\n' 2>/dev/null < "$p/environ" | sed -n 's/^WINEPREFIX=//p')"
         [ -n "$owner" ] || continue
         [ "$owner" = "$prefix" ] || [ "$(readlink -f "$owner")" = "$prefix" ] || continue
-        image="$(tr '\0' ' ' < "$p/cmdline" 2>/dev/null)"
+        # The program's path comes first: Windows-style when started by CreateProcess, as given on
+        # the Unix command line when started by `wine`. Wine's own programs live in C:\windows;
+        # a process still in Wine's loader shows the loader's name.
+        image="$(head -zn1 2>/dev/null < "$p/cmdline" | tr -d '\0')"
         image="${image#\"}"
-        # Only processes that already show a Windows image path: one still in Wine's loader
-        # shows a Unix command line, and Wine's own programs live in C:\windows.
-        case "${image,,}" in 'c:\windows\'*) continue ;; [a-z]:\\*) ;; *) continue ;; esac
+        case "${image,,}" in
+            ''|'c:\windows\'*|wine|wine64|*/wine|*/wine64|*/wine-preloader|*/wine64-preloader) continue ;;
+        esac
         printf '%s\n' "${p#/proc/}"
     done
 }
