@@ -344,7 +344,8 @@ cmd_bench() {
     say "timing $runs starts of each program"
     # shellcheck disable=SC1003 # a Windows path, backslash and all
     wine "$(winepath_w "$bench")" --orvanel "$program_w" --minimal "$(winepath_w "$minimal")" \
-        --cwd 'O:\' --runs "$runs" | tr -d '\r'
+        --cwd 'O:\' --runs "$runs" \
+        --config-file 'O:\Temp\bench.ov' | tr -d '\r'
     local status="${PIPESTATUS[0]}"
     power_off
     return "$status"

@@ -2,15 +2,23 @@
 // device, and measures the peak memory of both. scripts/device.sh bench runs it inside the
 // device (its desktop, O:\ as current directory, the installed program).
 //
-//   bench --orvanel PATH --minimal PATH [--runs N] [--cwd DIR]
+//   bench --orvanel PATH --minimal PATH [--runs N] [--cwd DIR] [--config-file PATH]
 //
 // Each program is started once untimed (the file cache, Wine's own first-start work), then N
 // times each, alternating. Start-to-ready is CreateProcess until WaitForInputIdle returns: the
 // program's first wait for a message, after its window, its sheet and every page are made. Each
 // time that moment comes the driver checks that the sheet (a tab control with six tabs) is
 // really there; should it not be, the driver polls until it is and counts the run as late.
+// The ratio is the median of the ratios of each Orvanel run to the minimal run right after it,
+// which a machine busy with other work (its load changes over seconds) disturbs less than the
+// ratio of the two medians.
 // Peak memory is the child's PeakWorkingSetSize (GetProcessMemoryInfo; Wine reads the Unix
 // process's VmHWM), taken just before the program is closed with WM_CLOSE.
+//
+// With --config-file, N more starts of Orvanel (and a first one not counted) each time one full
+// export and one full import of a configuration file at PATH: the driver sends the menu command
+// (Tools > Export 40008, Import 40009), types PATH into the file dialog and presses OK, and
+// times from OK until the program is back in its message loop (a WM_NULL sent to it returns).
 //
 // Exit code: 0 when every run started, got ready and ended; 1 otherwise.
 #include <windows.h>
@@ -154,6 +162,102 @@ bool RunOnce(Program& program, const std::wstring& cwd, bool record) {
     return true;
 }
 
+struct Dialog {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND wnd, LPARAM param) {
+    auto* dialog = reinterpret_cast<Dialog*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    wchar_t name[16];
+    if (pid != dialog->pid || !IsWindowVisible(wnd) || !GetClassNameW(wnd, name, 16) ||
+        wcscmp(name, L"#32770") != 0)
+        return TRUE;
+    int tabs = 0;
+    EnumChildWindows(wnd, FindTabs, reinterpret_cast<LPARAM>(&tabs));
+    if (tabs > 0) return TRUE;   // the property sheet is a #32770 too
+    dialog->found = wnd;
+    return FALSE;
+}
+
+// A dialog box of the process other than its sheet (a file dialog, a message box), or null.
+HWND OpenDialog(DWORD pid) {
+    Dialog dialog{pid, nullptr};
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog.found;
+}
+
+// Runs a menu command that asks for a file, answers the file dialog with `path` and returns the
+// milliseconds from OK until the program waits for messages again; negative on failure.
+double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& path) {
+    constexpr int kFileNameEdit = 0x480, kFileNameCombo = 0x47c;   // edt1, cmb13
+    PostMessageW(main, WM_COMMAND, command, 0);
+    HWND dialog = nullptr;
+    for (double start = NowMs(); !dialog && NowMs() - start < kReadyTimeoutMs; Sleep(1)) dialog = OpenDialog(pid);
+    if (!dialog) return -1;
+    HWND name = GetDlgItem(dialog, kFileNameEdit);
+    if (!name) name = GetDlgItem(dialog, kFileNameCombo);
+    if (!name) return -1;
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    double start = NowMs();
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    // Sent messages are handled in the dialog's own loop too: wait for it to go first.
+    while (IsWindow(dialog) && NowMs() - start < kReadyTimeoutMs) Sleep(0);
+    DWORD_PTR result = 0;
+    if (IsWindow(dialog) || !SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kReadyTimeoutMs, &result))
+        return -1;
+    double elapsed = NowMs() - start;
+    if (HWND box = OpenDialog(pid)) {   // an error message instead of the work done
+        wchar_t text[256] = {};
+        GetWindowTextW(box, text, 256);
+        std::fprintf(stderr, "bench: the program showed \"%ls\"\n", text);
+        return -1;
+    }
+    return elapsed;
+}
+
+// Starts Orvanel, exports the configuration to `path` and imports it again, then closes it.
+// A fresh start each time: after an import the settings count as changed, and the next import
+// would first ask whether to save them.
+bool ExportImportOnce(Program& program, const std::wstring& cwd, const std::wstring& path,
+                      double& exported, double& imported) {
+    ChildProcess child;
+    if (!child.Start(program.path, cwd)) return false;
+    WaitForInputIdle(child.process(), kReadyTimeoutMs);
+    Windows seen = Look(child.id());
+    for (double start = NowMs(); !Ready(program, seen) && NowMs() - start < kReadyTimeoutMs; Sleep(1))
+        seen = Look(child.id());
+    bool ok = Ready(program, seen);
+    DeleteFileW(path.c_str());   // no question about replacing it
+    if (ok) exported = TimeFileCommand(child.id(), seen.main, 40008, path);
+    if (ok && exported >= 0) imported = TimeFileCommand(child.id(), seen.main, 40009, path);
+    ok = ok && exported >= 0 && imported >= 0;
+    PostMessageW(seen.main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(child.process(), kCloseTimeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(child.process(), 1);
+        WaitForSingleObject(child.process(), kCloseTimeoutMs);
+        ok = false;
+    }
+    DeleteFileW(path.c_str());
+    return ok;
+}
+
+// Times `runs` exports and imports, after one pair that is not counted.
+bool TimeExportImport(Program& program, const std::wstring& cwd, const std::wstring& path, int runs,
+                      std::vector<double>& exports, std::vector<double>& imports) {
+    for (int i = 0; i <= runs; ++i) {
+        double exported = -1, imported = -1;
+        if (!ExportImportOnce(program, cwd, path, exported, imported)) {
+            std::fprintf(stderr, "bench: export and import run %d failed\n", i);
+            return false;
+        }
+        if (i > 0) { exports.push_back(exported); imports.push_back(imported); }
+    }
+    return true;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -163,12 +267,19 @@ double Median(std::vector<double> values) {
 
 void PrintRow(const char* what, const std::vector<double>& orvanel, const std::vector<double>& minimal,
               const char* goal) {
-    if (orvanel.empty() || minimal.empty()) {
+    if (orvanel.empty()) {
         std::printf("| %-22s | %9s | %9s | %6s | %-6s |\n", what, "n/a", "n/a", "n/a", goal);
         return;
     }
-    double a = Median(orvanel), b = Median(minimal);
-    std::printf("| %-22s | %9.1f | %9.1f | %6.2f | %-6s |\n", what, a, b, a / b, goal);
+    if (minimal.empty()) {   // a row only Orvanel has
+        std::printf("| %-22s | %9.1f | %9s | %6s | %-6s |\n", what, Median(orvanel), "-", "-", goal);
+        return;
+    }
+    std::vector<double> ratios;
+    for (size_t i = 0; i < orvanel.size() && i < minimal.size(); ++i)
+        if (minimal[i] > 0) ratios.push_back(orvanel[i] / minimal[i]);
+    std::printf("| %-22s | %9.1f | %9.1f | %6.2f | %-6s |\n", what, Median(orvanel), Median(minimal),
+                Median(ratios), goal);
 }
 
 }  // namespace
@@ -176,7 +287,7 @@ void PrintRow(const char* what, const std::vector<double>& orvanel, const std::v
 int wmain(int argc, wchar_t** argv) {
     Program orvanel{L"orvanel", L"", true};
     Program minimal{L"minimal_sheet", L"", false};
-    std::wstring cwd;
+    std::wstring cwd, configFile;
     int runs = 10;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
@@ -184,8 +295,9 @@ int wmain(int argc, wchar_t** argv) {
         else if (arg == L"--minimal" && i + 1 < argc) minimal.path = argv[++i];
         else if (arg == L"--cwd" && i + 1 < argc) cwd = argv[++i];
         else if (arg == L"--runs" && i + 1 < argc) runs = std::max(1, _wtoi(argv[++i]));
+        else if (arg == L"--config-file" && i + 1 < argc) configFile = argv[++i];
         else {
-            std::fprintf(stderr, "usage: bench --orvanel PATH --minimal PATH [--runs N] [--cwd DIR]\n");
+            std::fprintf(stderr, "usage: bench --orvanel PATH --minimal PATH [--runs N] [--cwd DIR] [--config-file PATH]\n");
             return 2;
         }
     }
@@ -198,6 +310,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; ok && i < runs; ++i) {
         ok = RunOnce(orvanel, cwd, true) && RunOnce(minimal, cwd, true);
     }
+    std::vector<double> exports, imports;
+    if (ok && !configFile.empty()) ok = TimeExportImport(orvanel, cwd, configFile, runs, exports, imports);
     if (!ok) return 1;
 
     std::printf("Start-up on the emulated device, median of %d runs each (first runs not counted)\n\n", runs);
@@ -205,11 +319,10 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("|%s|%s|%s|%s|%s|\n", "------------------------", "-----------", "-----------", "--------", "--------");
     PrintRow("start-to-ready (ms)", orvanel.readyMs, minimal.readyMs, "1.15");
     PrintRow("peak memory (MiB)", orvanel.peakMiB, minimal.peakMiB, "1.30");
-    // Full export and full import of a configuration file: to be timed once the configuration
-    // API can be driven from here (menu commands 40008 Export and 40009 Import, the file dialog
-    // answered by the driver). Until then they are printed without numbers.
-    PrintRow("export (ms)", {}, {}, "");
-    PrintRow("import (ms)", {}, {}, "");
+    // Full export and full import of a configuration file (Orvanel only): printed as n/a
+    // unless --config-file was given.
+    PrintRow("export (ms)", exports, {}, "");
+    PrintRow("import (ms)", imports, {}, "");
     std::printf("\nReady at the first idle moment: orvanel %d/%d, minimal %d/%d runs.\n",
                 runs - orvanel.late, runs, runs - minimal.late, runs);
     if (orvanel.peakMiB.size() != static_cast<size_t>(runs) || minimal.peakMiB.size() != static_cast<size_t>(runs))
