@@ -9,9 +9,6 @@
 // program's first wait for a message, after its window, its sheet and every page are made. Each
 // time that moment comes the driver checks that the sheet (a tab control with six tabs) is
 // really there; should it not be, the driver polls until it is and counts the run as late.
-// The ratio is the median of the ratios of each Orvanel run to the minimal run right after it,
-// which a machine busy with other work (its load changes over seconds) disturbs less than the
-// ratio of the two medians.
 // Peak memory is the child's PeakWorkingSetSize (GetProcessMemoryInfo; Wine reads the Unix
 // process's VmHWM), taken just before the program is closed with WM_CLOSE.
 //
@@ -275,11 +272,8 @@ void PrintRow(const char* what, const std::vector<double>& orvanel, const std::v
         std::printf("| %-22s | %9.1f | %9s | %6s | %-6s |\n", what, Median(orvanel), "-", "-", goal);
         return;
     }
-    std::vector<double> ratios;
-    for (size_t i = 0; i < orvanel.size() && i < minimal.size(); ++i)
-        if (minimal[i] > 0) ratios.push_back(orvanel[i] / minimal[i]);
-    std::printf("| %-22s | %9.1f | %9.1f | %6.2f | %-6s |\n", what, Median(orvanel), Median(minimal),
-                Median(ratios), goal);
+    double a = Median(orvanel), b = Median(minimal);
+    std::printf("| %-22s | %9.1f | %9.1f | %6.2f | %-6s |\n", what, a, b, a / b, goal);
 }
 
 }  // namespace
@@ -323,7 +317,12 @@ int wmain(int argc, wchar_t** argv) {
     // unless --config-file was given.
     PrintRow("export (ms)", exports, {}, "");
     PrintRow("import (ms)", imports, {}, "");
-    std::printf("\nReady at the first idle moment: orvanel %d/%d, minimal %d/%d runs.\n",
+    std::printf("\nStart-to-ready ranges: orvanel %.0f-%.0f ms, minimal %.0f-%.0f ms.\n",
+                *std::min_element(orvanel.readyMs.begin(), orvanel.readyMs.end()),
+                *std::max_element(orvanel.readyMs.begin(), orvanel.readyMs.end()),
+                *std::min_element(minimal.readyMs.begin(), minimal.readyMs.end()),
+                *std::max_element(minimal.readyMs.begin(), minimal.readyMs.end()));
+    std::printf("Ready at the first idle moment: orvanel %d/%d, minimal %d/%d runs.\n",
                 runs - orvanel.late, runs, runs - minimal.late, runs);
     if (orvanel.peakMiB.size() != static_cast<size_t>(runs) || minimal.peakMiB.size() != static_cast<size_t>(runs))
         std::printf("Peak memory was not reported for every run (orvanel %u, minimal %u).\n",
