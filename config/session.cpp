@@ -1,6 +1,8 @@
 #include "config/session.h"
 
-Session::Session() : saveFileDialog(GetSaveFileNameW), openFileDialog(GetOpenFileNameW) {}
+#include "platform/pocketpc.h"
+
+Session::Session() : saveFileDialog(ShowSaveFileDialog), openFileDialog(ShowOpenFileDialog) {}
 
 // The pages go before the windows they know of are gone; the program destroys the sheet first.
 Session::~Session() = default;

@@ -1,14 +1,62 @@
 // Shell calls of the device layer: dialog initialisation, the Done button, setting changes,
-// the input panel and image loading.
+// the input panel, image loading and the file dialogs.
+//
+// COM (for the image codecs) and the common dialogs are loaded when first used: start-up needs
+// neither, and loading them with the program cost a tenth of its start time and a fifth of its
+// memory. Nothing here may call into ole32, oleaut32, windowscodecs or comdlg32 directly.
 #include "platform/pocketpc.h"
 
 #include <wincodec.h>
 
 #include <utility>
 
+#include "base/handles.h"
 #include "platform/sheet_internal.h"
 
 namespace {
+
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+using OwnedModule = UniqueHandle<ModuleTraits>;
+
+template <typename Fn>
+Fn Entry(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// The COM calls image loading needs, from ole32.dll loaded at the first call and kept until the
+// program ends. Null when the library or one of its entries is missing.
+struct ComCalls {
+    decltype(&CoInitializeEx) initialize;
+    decltype(&CoUninitialize) uninitialize;
+    decltype(&CoCreateInstance) createInstance;
+};
+
+const ComCalls* Com() {
+    static OwnedModule ole32(LoadLibraryW(L"ole32.dll"));
+    static const ComCalls calls{
+        Entry<decltype(&CoInitializeEx)>(ole32.get(), "CoInitializeEx"),
+        Entry<decltype(&CoUninitialize)>(ole32.get(), "CoUninitialize"),
+        Entry<decltype(&CoCreateInstance)>(ole32.get(), "CoCreateInstance"),
+    };
+    return calls.initialize && calls.uninitialize && calls.createInstance ? &calls : nullptr;
+}
+
+using FileDialogCall = BOOL(WINAPI*)(OPENFILENAMEW*);
+
+// GetSaveFileNameW or GetOpenFileNameW from comdlg32.dll, loaded at the first call.
+FileDialogCall CommonDialog(const char* name) {
+    static OwnedModule comdlg32(LoadLibraryW(L"comdlg32.dll"));
+    return Entry<FileDialogCall>(comdlg32.get(), name);
+}
+
+// The codec classes, written out here so that no import library is needed for them.
+constexpr CLSID kWicImagingFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr IID kIWicImagingFactory = {0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+constexpr GUID kWicPixelFormat32bppBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
 
 bool inputPanelUp = false;
 int settingChangeCalls = 0;
@@ -35,11 +83,13 @@ private:
 // Initialises COM on this thread for the holder's lifetime when nobody has yet.
 class ComApartment {
 public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() { if (initialised_) CoUninitialize(); }
+    explicit ComApartment(const ComCalls& com)
+        : com_(com), initialised_(SUCCEEDED(com.initialize(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() { if (initialised_) com_.uninitialize(); }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 private:
+    const ComCalls& com_;
     bool initialised_;
 };
 
@@ -48,10 +98,10 @@ void ShowChild(HWND parent, int id, bool show) {
 }
 
 // Decodes the first frame of an image file into a 32-bpp top-down DIB section.
-HBITMAP DecodeImage(const wchar_t* fileName) {
+HBITMAP DecodeImage(const ComCalls& com, const wchar_t* fileName) {
     ComRef<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put()))))
+    if (FAILED(com.createInstance(kWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  kIWicImagingFactory, reinterpret_cast<void**>(factory.put()))))
         return nullptr;
     ComRef<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromFilename(fileName, nullptr, GENERIC_READ,
@@ -61,7 +111,7 @@ HBITMAP DecodeImage(const wchar_t* fileName) {
     if (FAILED(decoder->GetFrame(0, frame.put()))) return nullptr;
     ComRef<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(converter.put()))) return nullptr;
-    if (FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA,
+    if (FAILED(converter->Initialize(frame.get(), kWicPixelFormat32bppBgra,
                                      WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom)))
         return nullptr;
@@ -136,6 +186,18 @@ bool IsInputPanelUp() { return inputPanelUp; }
 
 HBITMAP SHLoadImageFile(const wchar_t* fileName) {
     if (!fileName || !*fileName) return nullptr;
-    ComApartment apartment;
-    return DecodeImage(fileName);
+    const ComCalls* com = Com();
+    if (!com) return nullptr;
+    ComApartment apartment(*com);
+    return DecodeImage(*com, fileName);
+}
+
+BOOL ShowSaveFileDialog(OPENFILENAMEW* ofn) {
+    FileDialogCall call = CommonDialog("GetSaveFileNameW");
+    return call ? call(ofn) : FALSE;
+}
+
+BOOL ShowOpenFileDialog(OPENFILENAMEW* ofn) {
+    FileDialogCall call = CommonDialog("GetOpenFileNameW");
+    return call ? call(ofn) : FALSE;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 // ---- Shell: dialog initialisation and the Done button -------------------------------------
 #define SHIDIM_FLAGS 0x0001
@@ -51,6 +52,12 @@ bool IsInputPanelUp();
 // ---- Shell: images ---------------------------------------------------------------------------
 // Loads an image file (GIF, BMP, JPEG, PNG) through the system codecs into a bitmap, or null.
 HBITMAP SHLoadImageFile(const wchar_t* fileName);
+
+// ---- Common dialogs: the file dialogs -------------------------------------------------------------
+// Show the system's Save As and Open dialogs (GetSaveFileNameW, GetOpenFileNameW). comdlg32.dll is
+// loaded at the first call, not at start-up; FALSE when it or its entry cannot be had.
+BOOL ShowSaveFileDialog(OPENFILENAMEW* ofn);
+BOOL ShowOpenFileDialog(OPENFILENAMEW* ofn);
 
 // ---- Shell: property sheets ------------------------------------------------------------------
 #define PSCB_GETVERSION 3

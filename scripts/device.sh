@@ -6,6 +6,7 @@
 #   scripts/device.sh screenshots [--landscape|--hidpi]  photograph the six pages, headless
 #   scripts/device.sh reset                              factory state: a new device
 #   scripts/device.sh uninstall [--delete-data]          remove Orvanel from the device
+#   scripts/device.sh bench [RUNS]                       time Orvanel's start against a minimal sheet
 #
 # BUILD (default: build) is the build tree: it holds orvanel.exe, the capture helper and the
 # device itself (BUILD/device).
@@ -327,10 +328,35 @@ cmd_uninstall() {
     say "Orvanel is removed from the device"
 }
 
+# Times the installed program's start against the minimal six-page sheet, headless on the
+# portrait screen (tools/bench/bench.cpp says what is measured), and prints the table.
+cmd_bench() {
+    local runs="${1:-10}" bench minimal
+    bench="$build/tools/bench/bench.exe"
+    minimal="$build/tools/bench/minimal_sheet.exe"
+    [ -f "$bench" ] && [ -f "$minimal" ] || die "the benchmark is not built (make build)"
+    set_screen ""
+    unset DISPLAY
+    start_display
+    create_device
+    configure_screen
+    install_program
+    power_off
+    say "timing $runs starts of each program"
+    # shellcheck disable=SC1003 # a Windows path, backslash and all
+    wine "$(winepath_w "$bench")" --orvanel "$program_w" --minimal "$(winepath_w "$minimal")" \
+        --cwd 'O:\' --runs "$runs" \
+        --config-file 'O:\Temp\bench.ov' | tr -d '\r'
+    local status="${PIPESTATUS[0]}"
+    power_off
+    return "$status"
+}
+
 case "${1:-}" in
     run) shift; cmd_run "$@" ;;
+    bench) shift; cmd_bench "$@" ;;
     screenshots) shift; cmd_screenshots "$@" ;;
     reset) shift; cmd_reset "$@" ;;
     uninstall) shift; cmd_uninstall "$@" ;;
-    *) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    *) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

@@ -4,29 +4,103 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
+# prefix_settings DRIVER: the registry settings every prefix of ours gets, as a .reg file's text.
+prefix_settings() {
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n"Decorated"="N"\r\n\r\n'
+    if [ "$1" = null ]; then
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
+    fi
+}
+
+# prefix_stamp DRIVER: what a ready prefix was made with: Wine's version, the architecture and
+# a hash of the settings. A prefix whose ready marker holds another stamp is made anew.
+prefix_stamp() {
+    printf '%s %s settings=%s\n' "$(WINEDEBUG=-all wine --version 2>/dev/null)" "$WINEARCH" \
+        "$(prefix_settings "$1" | sha256sum | cut -c1-16)"
+}
+
 # make_prefix PREFIX DRIVER: create a Wine prefix once, with the given graphics driver
 # ("null" for tests, "x11" for the device), and restart the server so that the driver is used.
+# The ready marker (PREFIX/.orvanel-ready) holds the stamp; it is written only after a boot
+# that succeeded and left a registry behind, so a failed boot is tried again next time.
+# Returns non-zero when the prefix could not be made.
 make_prefix() {
-    local prefix="$1" driver="$2"
-    if [ -f "$prefix/.orvanel-ready" ]; then return 0; fi
+    local prefix="$1" driver="$2" stamp
+    stamp="$(prefix_stamp "$driver")"
+    if [ -f "$prefix/.orvanel-ready" ]; then
+        [ "$(cat "$prefix/.orvanel-ready")" = "$stamp" ] && return 0
+        echo "wine-env: $prefix was made by another Wine or with other settings: making it anew" >&2
+        WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+        WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
+        chmod -R u+w "$prefix" 2>/dev/null || true
+        rm -rf "$prefix"
+    fi
+    rm -f "$prefix/.orvanel-ready"
     mkdir -p "$prefix"
-    WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1 || true
+    if ! WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1; then
+        echo "wine-env: wineboot failed in $prefix" >&2
+        return 1
+    fi
     WINEPREFIX="$prefix" wineserver -w || true
+    local f
+    for f in system.reg user.reg userdef.reg drive_c/windows/system32/kernel32.dll; do
+        if [ ! -s "$prefix/$f" ]; then
+            echo "wine-env: the boot left no $f in $prefix" >&2
+            return 1
+        fi
+    done
     local reg
     reg=$(mktemp --suffix=.reg)
-    {
-        printf 'REGEDIT4\r\n\r\n'
-        printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
-        printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n"Decorated"="N"\r\n\r\n'
-        if [ "$driver" = null ]; then
-            printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
-        fi
-    } > "$reg"
-    WINEPREFIX="$prefix" wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
+    prefix_settings "$driver" > "$reg"
+    if ! WINEPREFIX="$prefix" wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1; then
+        rm -f "$reg"
+        echo "wine-env: the settings could not be imported into $prefix" >&2
+        return 1
+    fi
     rm -f "$reg"
     WINEPREFIX="$prefix" wineserver -k || true
     WINEPREFIX="$prefix" wineserver -w || true
-    touch "$prefix/.orvanel-ready"
+    printf '%s\n' "$stamp" > "$prefix/.orvanel-ready"
+}
+
+# prefix_programs PREFIX: the Unix process ids of the Windows programs running in the prefix
+# that are not Wine's own: a test program, or the program a test started, left behind by a test
+# that was killed.
+prefix_programs() {
+    local prefix p image owner
+    prefix="$(readlink -f "$1")"
+    for p in /proc/[0-9]*; do
+        case "$(readlink "$p/exe" 2>/dev/null)" in */wine64|*/wine|*/wine64-preloader|*/wine-preloader) ;; *) continue ;; esac
+        owner="$(tr '\0' '\n' 2>/dev/null < "$p/environ" | sed -n 's/^WINEPREFIX=//p')"
+        [ -n "$owner" ] || continue
+        [ "$owner" = "$prefix" ] || [ "$(readlink -f "$owner")" = "$prefix" ] || continue
+        # The program's path comes first: Windows-style when started by CreateProcess, as given on
+        # the Unix command line when started by `wine`. Wine's own programs live in C:\windows;
+        # a process still in Wine's loader shows the loader's name.
+        image="$(head -zn1 2>/dev/null < "$p/cmdline" | tr -d '\0')"
+        image="${image#\"}"
+        case "${image,,}" in
+            ''|'c:\windows\'*|wine|wine64|*/wine|*/wine64|*/wine-preloader|*/wine64-preloader) continue ;;
+        esac
+        printf '%s\n' "${p#/proc/}"
+    done
+}
+
+# end_prefix_programs PREFIX: kills those programs and waits (5 s at most) until they are gone.
+end_prefix_programs() {
+    local pids tries
+    pids="$(prefix_programs "$1")"
+    [ -n "$pids" ] || return 0
+    echo "wine-env: ending programs left running in $1:" $pids >&2
+    # shellcheck disable=SC2086 # one id per word
+    kill -KILL $pids 2>/dev/null || true
+    for tries in $(seq 50); do
+        [ -z "$(prefix_programs "$1")" ] && return 0
+        sleep 0.1
+    done
+    echo "wine-env: programs still running in $1 after 5 s" >&2
 }
 
 # winepath_w UNIXPATH: the Windows form of a Unix path (through the Z: drive every prefix has).

@@ -2,16 +2,24 @@
 # Runs a Windows test executable under Wine, in a prefix that belongs to the test runner:
 # null display driver, no crash dialog, an object store on drive O: (its root holds \Windows)
 # and a ROM image on drive R:. Passes the program's exit code through.
+#
+# Before the program starts, any program a previous test left running in the prefix (a test
+# CTest killed at its timeout, or the Orvanel it had started) is ended: it would hold the
+# single-copy window and the registry the next test expects to own. Tests of one prefix run one
+# at a time (CTest's RESOURCE_LOCK wine-test-prefix), so nothing of a running test is touched.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/wine-env.sh"
-export WINEPREFIX="${ORVANEL_TEST_PREFIX:-$here/../build/wine-test}"
-mkdir -p "$(dirname "$WINEPREFIX")"
+WINEPREFIX="${ORVANEL_TEST_PREFIX:-$here/../build/wine-test}"
+mkdir -p "$WINEPREFIX"
+WINEPREFIX="$(readlink -f "$WINEPREFIX")"
+export WINEPREFIX
 (
     flock 9
-    make_prefix "$WINEPREFIX" null
+    make_prefix "$WINEPREFIX" null || exit 1
     map_drive "$WINEPREFIX" o "$WINEPREFIX/objectstore"
     mkdir -p "$WINEPREFIX/objectstore/Windows"
     map_drive "$WINEPREFIX" r "$WINEPREFIX/rom"
-) 9>"$WINEPREFIX.lock"
+    end_prefix_programs "$WINEPREFIX"
+) 9>"$WINEPREFIX.lock" || { echo "wine-test: the prefix $WINEPREFIX is not usable" >&2; exit 125; }
 exec wine "$@"
