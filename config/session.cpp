@@ -19,6 +19,11 @@ void Session::MarkChanged() {
     RefreshTitle();
 }
 
+void Session::NoteColorChoice() {
+    ++changeCount;
+    RefreshTitle();
+}
+
 SettingsPage* Session::AddPage(std::unique_ptr<SettingsPage> page) {
     SettingsPage* added = page.get();
     owned_.push_back(std::move(page));

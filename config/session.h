@@ -30,6 +30,8 @@ public:
     void NoteUserChange() override;
     void MarkChanged() override;
     void RefreshTitle() override;
+    void NoteColorChoice() override;
+    COLORREF& ChooserColor() override { return chooserColor; }
     std::span<SettingsPage* const> Pages() const override { return pages; }
     int Scale() const override { return scale; }
     bool IsVersion421() const override { return isVersion421; }
@@ -49,6 +51,7 @@ public:
     int changeCount = 0;
     int resetCount = 0;
     int fontFileChangeCount = 0;
+    COLORREF chooserColor = 0x808080;
     int scale = 1;
     bool isVersion421 = false;
     FileDialogFn saveFileDialog;

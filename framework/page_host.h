@@ -18,6 +18,10 @@ public:
     // A user change that only needs marking: each counter that is 0 becomes 1, title refreshed.
     virtual void MarkChanged() = 0;
     virtual void RefreshTitle() = 0;
+    // A colour chosen in the colour chooser: changeCount up by one, resetCount untouched.
+    virtual void NoteColorChoice() = 0;
+    // The colour chooser's current colour, kept from one opening to the next (grey at first).
+    virtual COLORREF& ChooserColor() = 0;
     // Every page in list order.
     virtual std::span<SettingsPage* const> Pages() const = 0;
     // Screen pixels per inch divided by 96, at least 1.
