@@ -68,6 +68,20 @@
 #define IDC_ABOUT_ICON         1000
 #define IDC_ABOUT_TEXT         1001
 
+// Colour chooser.
+#define IDC_CHOOSER_SWATCH_FIRST   1003   // sixteen swatches, 1003 to 1018, four rows of four
+#define IDC_CHOOSER_SWATCH_LAST    1018
+#define IDC_CHOOSER_RED            1020
+#define IDC_CHOOSER_GREEN          1021
+#define IDC_CHOOSER_BLUE           1022
+#define IDC_CHOOSER_RED_ARROWS     1023
+#define IDC_CHOOSER_GREEN_ARROWS   1024
+#define IDC_CHOOSER_BLUE_ARROWS    1025
+#define IDC_CHOOSER_SAMPLE         1028
+#define IDC_CHOOSER_RED_LABEL      1040
+#define IDC_CHOOSER_GREEN_LABEL    1041
+#define IDC_CHOOSER_BLUE_LABEL     1042
+
 // Misc page (the same ids in both templates).
 #define IDC_MISC_SPEED             1030   // menu animation speed, 1 to 9
 #define IDC_MISC_INBOX_SIZE        1031   // Inbox message list font size

@@ -1,0 +1,99 @@
+// The colour chooser driven as a user drives it: swatches, typed values, the sample, and what
+// the caller and the change counters see after each button.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config/session.h"
+#include "framework/color_chooser.h"
+#include "resources/resource.h"
+#include "support/modal.h"
+
+namespace {
+
+struct Edits {
+    std::wstring red, green, blue;
+    bool operator==(const Edits&) const = default;
+};
+
+Edits ReadEdits(HWND dialog) {
+    return {WindowText(GetDlgItem(dialog, IDC_CHOOSER_RED)), WindowText(GetDlgItem(dialog, IDC_CHOOSER_GREEN)),
+            WindowText(GetDlgItem(dialog, IDC_CHOOSER_BLUE))};
+}
+
+void Click(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// The colour in the middle of the sample as its own painting leaves it.
+COLORREF SamplePixel(HWND dialog) {
+    HWND sample = GetDlgItem(dialog, IDC_CHOOSER_SAMPLE);
+    InvalidateRect(sample, nullptr, TRUE);
+    UpdateWindow(sample);
+    RECT r{};
+    GetClientRect(sample, &r);
+    HDC dc = GetDC(sample);
+    COLORREF pixel = GetPixel(dc, r.right / 2, r.bottom / 2);
+    ReleaseDC(sample, dc);
+    return pixel;
+}
+
+TEST(Chooser, SwatchesTypedValuesAndButtonsReachTheCallerAndTheCounters) {
+    Session session;
+    COLORREF color = 0x123456;   // red 0x56, green 0x34, blue 0x12
+    const Edits initial = {L"86", L"52", L"18"};
+    std::vector<Edits> seen;
+    COLORREF sampleAfterTyping = 0;
+    {
+        ModalScript script;
+        // First opening: chosen as it came, which still counts as a choice.
+        script.Then([&](HWND dialog) {
+            seen.push_back(ReadEdits(dialog));
+            Click(dialog, IDOK);
+        });
+        // Second opening on the same colour: the edits are filled again. Grey, then 300 in red,
+        // then an empty blue.
+        script.Then([&](HWND dialog) {
+            seen.push_back(ReadEdits(dialog));
+            Click(dialog, IDC_CHOOSER_SWATCH_FIRST + 8);
+            seen.push_back(ReadEdits(dialog));
+            SetDlgItemTextW(dialog, IDC_CHOOSER_RED, L"300");
+            SetDlgItemTextW(dialog, IDC_CHOOSER_BLUE, L"");
+            seen.push_back(ReadEdits(dialog));
+            sampleAfterTyping = SamplePixel(dialog);
+            Click(dialog, IDOK);
+        });
+        // Third opening: white, then Cancel.
+        script.Then([&](HWND dialog) {
+            Click(dialog, IDC_CHOOSER_SWATCH_FIRST);
+            seen.push_back(ReadEdits(dialog));
+            Click(dialog, IDCANCEL);
+        });
+
+        EXPECT_TRUE(PickColor(session, color, nullptr));
+        EXPECT_EQ(color, 0x123456u);
+        EXPECT_EQ(session.changeCount, 1);
+        EXPECT_EQ(session.resetCount, 0);
+
+        EXPECT_TRUE(PickColor(session, color, nullptr));
+        EXPECT_EQ(color, 0x0080FFu);
+        EXPECT_EQ(session.changeCount, 2);
+
+        EXPECT_FALSE(PickColor(session, color, nullptr));
+        EXPECT_EQ(color, 0x0080FFu);
+        EXPECT_EQ(session.changeCount, 2);
+        EXPECT_EQ(session.resetCount, 0);
+
+        ASSERT_EQ(script.seen().size(), 3u);
+        for (const SeenBox& box : script.seen()) EXPECT_EQ(box.caption, L"Choose Color");
+    }
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[0], initial);
+    EXPECT_EQ(seen[1], initial);
+    EXPECT_EQ(seen[2], (Edits{L"128", L"128", L"128"}));
+    EXPECT_EQ(seen[3], (Edits{L"255", L"128", L""}));
+    EXPECT_EQ(sampleAfterTyping, RGB(255, 128, 0));
+    EXPECT_EQ(seen[4], (Edits{L"255", L"255", L"255"}));
+}
+
+}  // namespace
