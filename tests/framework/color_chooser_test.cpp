@@ -1,5 +1,7 @@
 // The colour chooser driven as a user drives it: swatches, typed values, the sample, and what
 // the caller and the change counters see after each button.
+#include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,6 +17,7 @@ struct Edits {
     std::wstring red, green, blue;
     bool operator==(const Edits&) const = default;
 };
+void PrintTo(const Edits& e, std::ostream* os) { *os << testing::PrintToString(e.red + L"," + e.green + L"," + e.blue); }
 
 Edits ReadEdits(HWND dialog) {
     return {WindowText(GetDlgItem(dialog, IDC_CHOOSER_RED)), WindowText(GetDlgItem(dialog, IDC_CHOOSER_GREEN)),
@@ -49,6 +52,13 @@ TEST(Chooser, SwatchesTypedValuesAndButtonsReachTheCallerAndTheCounters) {
         // First opening: chosen as it came, which still counts as a choice.
         script.Then([&](HWND dialog) {
             seen.push_back(ReadEdits(dialog));
+            // Each arrow pair found its edit, and the whole box fits a 240 x 320 screen.
+            for (int id = IDC_CHOOSER_RED; id <= IDC_CHOOSER_BLUE; ++id)
+                EXPECT_EQ(SendDlgItemMessageW(dialog, id + 3, UDM_GETBUDDY, 0, 0),
+                          reinterpret_cast<LRESULT>(GetDlgItem(dialog, id)));
+            RECT r{};
+            GetWindowRect(dialog, &r);
+            EXPECT_TRUE(r.right - r.left <= 240 && r.bottom - r.top <= 320) << r.right - r.left << "x" << r.bottom - r.top;
             Click(dialog, IDOK);
         });
         // Second opening on the same colour: the edits are filled again. Grey, then 300 in red,
@@ -94,6 +104,27 @@ TEST(Chooser, SwatchesTypedValuesAndButtonsReachTheCallerAndTheCounters) {
     EXPECT_EQ(seen[3], (Edits{L"255", L"128", L""}));
     EXPECT_EQ(sampleAfterTyping, RGB(255, 128, 0));
     EXPECT_EQ(seen[4], (Edits{L"255", L"255", L"255"}));
+}
+
+// The landscape twin carries the portrait template's controls and fits a 320 x 240 screen.
+TEST(Chooser, LandscapeTwinHasTheSameControls) {
+    auto controls = [](WORD templateId, SIZE& size) {
+        HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr,
+                                         [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; }, 0);
+        std::vector<int> ids;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            ids.push_back(GetDlgCtrlID(child));
+        RECT r{};
+        GetWindowRect(dialog, &r);
+        size = {r.right - r.left, r.bottom - r.top};
+        DestroyWindow(dialog);
+        return ids;
+    };
+    SIZE portrait{}, landscape{};
+    std::vector<int> ids = controls(IDD_CHOOSE_COLOR, portrait);
+    EXPECT_EQ(ids.size(), 28u);
+    EXPECT_EQ(controls(IDD_CHOOSE_COLOR_LAND, landscape), ids);
+    EXPECT_TRUE(landscape.cx <= 320 && landscape.cy <= 240) << landscape.cx << "x" << landscape.cy;
 }
 
 }  // namespace
