@@ -3,6 +3,8 @@
 // and background mode through TextStyle, and every pen and brush made here is owned and deleted.
 #include "framework/preview_draw.h"
 
+#include <commctrl.h>   // CLR_NONE
+
 #include <algorithm>
 
 #include "base/handles.h"
