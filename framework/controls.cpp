@@ -55,20 +55,19 @@ void SetUpDown(HWND dialog, int upDownId, int minimum, int maximum, int position
     SendDlgItemMessageW(dialog, upDownId, UDM_SETPOS32, 0, position);
 }
 
-void DrawColorButton(const DRAWITEMSTRUCT& item, COLORREF color) {
-    RECT r = item.rcItem;
-    const bool pushed = item.itemState & ODS_SELECTED;
-    DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
-    InflateRect(&r, -4, -4);
-    if (pushed) OffsetRect(&r, 1, 1);
-    OwnedBrush brush(CreateSolidBrush(color));
-    FillRect(item.hDC, &r, brush.get());
-    FrameRect(item.hDC, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    if (item.itemState & ODS_FOCUS) {
-        RECT focus = item.rcItem;
-        InflateRect(&focus, -2, -2);
-        DrawFocusRect(item.hDC, &focus);
+void DrawColorButton(const DRAWITEMSTRUCT& item, std::optional<COLORREF> color) {
+    const bool disabled = item.itemState == ODS_DISABLED;
+    OwnedPen outline(CreatePen(PS_SOLID, 1, disabled ? RGB(0x80, 0x80, 0x80) : RGB(0, 0, 0)));
+    {
+        DcSelection pen(item.hDC, outline.get());
+        DcSelection brush(item.hDC, GetStockObject(LTGRAY_BRUSH));
+        Rectangle(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom);
     }
+    if (disabled || !color) return;
+    RECT inner = item.rcItem;
+    InflateRect(&inner, -2, -2);
+    OwnedBrush fill(CreateSolidBrush(*color));
+    FillRect(item.hDC, &inner, fill.get());
 }
 
 void SetUpReportList(HWND dialog, int id, DWORD extendedStyles) {

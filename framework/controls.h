@@ -24,9 +24,10 @@ std::optional<long> ReadNumber(HWND dialog, int id, int maxChars = 30);
 // An up-down control over its buddy edit, with its range and position.
 void SetUpDown(HWND dialog, int upDownId, int minimum, int maximum, int position);
 
-// Paints an owner-drawn button as a swatch of the colour inside a pushed or raised edge, with a
-// focus frame when it has the focus.
-void DrawColorButton(const DRAWITEMSTRUCT& item, COLORREF color);
+// Paints an owner-drawn colour button: a light grey box with a 1-pixel outline (grey when the
+// button is disabled, black otherwise) and, unless disabled, the colour filling it 2 pixels in.
+// Without a colour only the box is drawn.
+void DrawColorButton(const DRAWITEMSTRUCT& item, std::optional<COLORREF> color);
 
 // A list view in report view with one column as wide as the control, no header, and the given
 // extended styles (check boxes, full-row select).

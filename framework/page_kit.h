@@ -44,6 +44,14 @@ struct BinaryCodec {
     std::vector<BYTE> (*save)(const Page& page);
 };
 
+// Several values of one key that load and save together (a font description, say): the codec
+// gets the row's subkey and index. `load` gives whether everything needed was there.
+template <class Page>
+struct GroupCodec {
+    bool (*load)(Page& page, Store& store, const wchar_t* subkey, int index);
+    void (*save)(const Page& page, Store& store, const wchar_t* subkey, int index);
+};
+
 // One registry value of a page: where it lives, and either the number field it fills (with its
 // default, range and stored form) or the codec that reads and writes it.
 template <class Page>
@@ -59,6 +67,8 @@ struct Setting {
     const NumberForm* form = nullptr;
     const TextCodec<Page>* text = nullptr;
     const BinaryCodec<Page>* binary = nullptr;
+    const GroupCodec<Page>* group = nullptr;
+    int index = 0;
 
     ValueRef Ref() const { return {live, subkey, name}; }
     int Fit(int value) const {
@@ -92,6 +102,8 @@ bool LoadSettings(Page& page, Store& store, std::span<const Setting<Page>> table
             auto bytes = store.ReadBinary(s.Ref(), s.binary->maxBytes);
             complete = complete && bytes.has_value();
             s.binary->load(page, bytes);
+        } else if (s.group) {
+            complete = s.group->load(page, store, s.subkey, s.index) && complete;
         }
     }
     return complete;
@@ -110,6 +122,8 @@ bool SaveSettings(const Page& page, Store& store, std::span<const Setting<Page>>
         } else if (s.binary) {
             std::vector<BYTE> bytes = s.binary->save(page);
             ok = store.WriteBinary(s.Ref(), bytes.data(), bytes.size()) && ok;
+        } else if (s.group) {
+            s.group->save(page, store, s.subkey, s.index);
         }
     }
     return ok;

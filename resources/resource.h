@@ -82,6 +82,15 @@
 #define IDC_CHOOSER_GREEN_LABEL    1041
 #define IDC_CHOOSER_BLUE_LABEL     1042
 
+// Appearance (GUI) page.
+#define IDC_GUI_FACE               1004   // font face
+#define IDC_GUI_COLOR              1005   // owner-drawn colour button
+#define IDC_GUI_BOLD               1006
+#define IDC_GUI_ITALIC             1007
+#define IDC_GUI_SIZE               1009   // font size, 8 to 20
+#define IDC_GUI_ELEMENT            1010   // the elements
+#define IDC_GUI_PREVIEW            1052   // invisible: marks the preview area
+
 // Misc page (the same ids in both templates).
 #define IDC_MISC_SPEED             1030   // menu animation speed, 1 to 9
 #define IDC_MISC_INBOX_SIZE        1031   // Inbox message list font size

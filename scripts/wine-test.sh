@@ -20,6 +20,12 @@ export WINEPREFIX
     map_drive "$WINEPREFIX" o "$WINEPREFIX/objectstore"
     mkdir -p "$WINEPREFIX/objectstore/Windows"
     map_drive "$WINEPREFIX" r "$WINEPREFIX/rom"
+    # The device's own settings, as a new device has them: the pages grab them at start-up.
+    seed="$here/../device/registry.reg"
+    sum="$(sha1sum < "$seed")"
+    if [ "$(cat "$WINEPREFIX/.orvanel-seed" 2>/dev/null)" != "$sum" ]; then
+        wine regedit /S "$(winepath_w "$seed")" >/dev/null 2>&1 && echo "$sum" > "$WINEPREFIX/.orvanel-seed"
+    fi
     end_prefix_programs "$WINEPREFIX"
 ) 9>"$WINEPREFIX.lock" || { echo "wine-test: the prefix $WINEPREFIX is not usable" >&2; exit 125; }
 exec wine "$@"

@@ -444,11 +444,16 @@ TEST_F(StoreFiles, ExportWritesTheHeaderAndOneRecordPerValue) {
     Command(IDM_EXPORT);
     EXPECT_TRUE(boxes.seen().empty());
     DWORD number = 20;
-    std::wstring expected = kConfigFileHeader;
-    expected += EncodeValueKey(kProbeKey, L"cxVScr") + EncodeValueData(&number, 4);
-    expected += EncodeValueKey(kProbeKey, L"Nm") + EncodeValueData(L"A", 4);
-    // The probe stands in for the size page; the misc page's records follow its own.
-    EXPECT_EQ(FileBytes().substr(0, expected.size() * 2), Utf16(expected));
+    std::wstring probeRecords = EncodeValueKey(kProbeKey, L"cxVScr") + EncodeValueData(&number, 4) +
+                                EncodeValueKey(kProbeKey, L"Nm") + EncodeValueData(L"A", 4);
+    // The header, then the pages' records in list order: the probe stands in for the size page,
+    // after the appearance page's records and before the misc page's.
+    const std::string bytes = FileBytes();
+    EXPECT_EQ(bytes.substr(0, Utf16(kConfigFileHeader).size()), Utf16(kConfigFileHeader));
+    const size_t probeAt = bytes.find(Utf16(probeRecords));
+    ASSERT_NE(probeAt, std::string::npos);
+    EXPECT_LT(bytes.find(Utf16(EncodeValueKey(L"GWE", L"SysColor"))), probeAt);
+    EXPECT_GT(bytes.find(Utf16(EncodeValueKey(L"GWE", L"Animation"))), probeAt);
     EXPECT_EQ(Utf16(EncodeValueData(L"A", 4)), Utf16(L"ebaaaaaa\r\n"));
     EXPECT_FALSE(KeyExists(L"Orvanel", L"@")) << "nothing of the file reaches the registry";
 }

@@ -5,6 +5,8 @@
 #include <commctrl.h>   // CLR_NONE
 #include <gtest/gtest.h>
 
+#include "support/gdi_slots.h"
+
 #include <functional>
 #include <optional>
 #include <tuple>
@@ -44,14 +46,6 @@ struct Canvas {
 
 OwnedFont SharpFont(int height) {
     return OwnedFont(CreateFontW(-height, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, NONANTIALIASED_QUALITY, 0, L"Tahoma"));
-}
-
-// Wine's GetGuiResources answers 0: count the brushes that can still be made instead.
-size_t FreeGdiSlots() {
-    std::vector<OwnedBrush> brushes;
-    brushes.reserve(70000);
-    while (brushes.size() < 70000 && brushes.emplace_back(CreateSolidBrush(0))) {}
-    return brushes.size();
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+// A system font description as the device keeps it: face, height, italic, weight and character
+// set, with an optional parent whose face, height, italic and character set it shares.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "base/handles.h"
+
+class FontSpec {
+public:
+    static constexpr size_t kFaceChars = 32;
+
+    // The screen's vertical dots per inch, which a height in points is converted with.
+    explicit FontSpec(int dpi = 96) : dpi_(dpi) {}
+    FontSpec(const FontSpec&) = delete;
+    FontSpec& operator=(const FontSpec&) = delete;
+
+    void SetDpi(int dpi) { dpi_ = dpi; }
+    void SetParent(FontSpec* parent) { parent_ = parent; }
+    const FontSpec* parent() const { return parent_; }
+
+    // Face, height, italic and character set are the root's; the weight is the record's own.
+    const std::wstring& face() const { return Root().face_; }
+    int height() const { return Root().height_; }
+    int italic() const { return Root().italic_; }
+    int charset() const { return Root().charset_; }
+    int weight() const { return weight_; }
+    HFONT font() const { return font_.get(); }
+
+    // Each stores the value here and in every parent up the chain, then makes the font again;
+    // the weight stays with this record.
+    void SetFace(const std::wstring& face);
+    void SetHeight(int height);
+    void SetItalic(int italic);
+    void SetCharset(int charset);
+    void SetWeight(int weight);
+
+    // The size shown to the user: a pixel height as it is, hundredths of a point as the pixel
+    // size at 96 dpi (900 shows as 12).
+    int DisplaySize() const;
+    // Sets the height from a displayed size, kept in points when the height is in points.
+    void SetDisplaySize(int size);
+
+    // Back to nothing: no face, height 0, no font; the parent stays.
+    void Reset();
+
+private:
+    const FontSpec& Root() const { return parent_ ? parent_->Root() : *this; }
+    void Remake();
+    template <class Fn>
+    void Up(Fn set) {
+        for (FontSpec* f = this; f; f = f->parent_) set(*f);
+        Remake();
+    }
+
+    int dpi_;
+    std::wstring face_;
+    int height_ = 0;       // 200 or less: pixels as LOGFONT; above: hundredths of a point
+    int italic_ = 0;
+    int weight_ = 400;
+    int charset_ = 0;
+    FontSpec* parent_ = nullptr;
+    OwnedFont font_;
+};
