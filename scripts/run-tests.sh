@@ -21,6 +21,7 @@ build="${1:-$here/../build}"
 mkdir -p "$build"
 export ORVANEL_TEST_PREFIX="${ORVANEL_TEST_PREFIX:-$(readlink -f "$build")/wine-test}"
 export WINEPREFIX="$ORVANEL_TEST_PREFIX"
+export ORVANEL_WINE_VERSION="$(WINEDEBUG=-all wine --version 2>/dev/null)"   # asked once for the whole run
 default_timeout=90
 
 helper=""

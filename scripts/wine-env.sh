@@ -17,7 +17,9 @@ prefix_settings() {
 # prefix_stamp DRIVER: what a ready prefix was made with: Wine's version, the architecture and
 # a hash of the settings. A prefix whose ready marker holds another stamp is made anew.
 prefix_stamp() {
-    printf '%s %s settings=%s\n' "$(WINEDEBUG=-all wine --version 2>/dev/null)" "$WINEARCH" \
+    # Asking Wine its version takes a good part of a second: a test run asks once and passes it on.
+    : "${ORVANEL_WINE_VERSION:=$(WINEDEBUG=-all wine --version 2>/dev/null)}"
+    printf '%s %s settings=%s\n' "$ORVANEL_WINE_VERSION" "$WINEARCH" \
         "$(prefix_settings "$1" | sha256sum | cut -c1-16)"
 }
 
@@ -69,13 +71,12 @@ make_prefix() {
 # that are not Wine's own: a test program, or the program a test started, left behind by a test
 # that was killed.
 prefix_programs() {
-    local prefix p image owner
+    local prefix p image
     prefix="$(readlink -f "$1")"
-    for p in /proc/[0-9]*; do
+    # Only processes whose environment names the prefix, found in one pass; of those, only Wine's.
+    for p in $(grep -lsxzF -e "WINEPREFIX=$prefix" -e "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null); do
+        p="${p%/environ}"
         case "$(readlink "$p/exe" 2>/dev/null)" in */wine64|*/wine|*/wine64-preloader|*/wine-preloader) ;; *) continue ;; esac
-        owner="$(tr '\0' '\n' 2>/dev/null < "$p/environ" | sed -n 's/^WINEPREFIX=//p')"
-        [ -n "$owner" ] || continue
-        [ "$owner" = "$prefix" ] || [ "$(readlink -f "$owner")" = "$prefix" ] || continue
         # The program's path comes first: Windows-style when started by CreateProcess, as given on
         # the Unix command line when started by `wine`. Wine's own programs live in C:\windows;
         # a process still in Wine's loader shows the loader's name.

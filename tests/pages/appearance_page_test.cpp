@@ -203,6 +203,17 @@ TEST_F(AppearanceTest, ThePreviewShowsTheColoursAndKeepsItsObjects) {
     page->SelectElement(2, true);
     EXPECT_EQ(PixelOf(dialog, left + 70, top + 68), 0x00AA00u) << "a change shows at once";
 
+    // In landscape the active window stands (70, 20) from the inactive one, not (60, 60).
+    StopProgram();
+    SetDeviceScreenForTests(320, 240, 96);
+    StartProgram();
+    page = FindPageAnswering<AppearancePage>(session());
+    dialog = page->hwnd;
+    GetWindowRect(GetDlgItem(dialog, IDC_GUI_PREVIEW), &area);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
+    EXPECT_EQ(PixelOf(dialog, area.left + 80, area.top + 28), 0x990000u) << "active caption bar in landscape";
+    EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_GUI_BOLD, WM_GETTEXTLENGTH, 0, 0), 4) << "\"Bold\" in landscape";
+
     // Each selection draws the preview again and repaints the page.
     const size_t free = FreeGdiSlots();
     for (int i = 0; i < 1000; ++i) page->SelectElement(i % 2 ? 2 : 3, false);
