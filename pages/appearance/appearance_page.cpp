@@ -217,8 +217,11 @@ void AppearancePage::FillElementList() {
 }
 
 // The faces of the screen's fonts in the order the system reports them, each once (a face comes
-// once per character set).
+// once per character set). Made once, when an element with a font is first shown: the element
+// the page starts with has none.
 void AppearancePage::FillFaceList() {
+    if (facesListed_) return;
+    facesListed_ = true;
     Faces faces{GetDlgItem(hwnd, IDC_GUI_FACE), {}};
     WindowDc screen(nullptr);
     EnumFontFamiliesW(screen.get(), nullptr, AddFace, reinterpret_cast<LPARAM>(&faces));
@@ -232,7 +235,6 @@ BOOL AppearancePage::OnInitDialog() {
         for (int size = kFirstSize; size <= kLastSize; ++size)
             SendDlgItemMessageW(hwnd, IDC_GUI_SIZE, CB_ADDSTRING, 0,
                                 reinterpret_cast<LPARAM>(FormatText(16, L"%d", size).c_str()));
-        FillFaceList();
         if (SendDlgItemMessageW(hwnd, IDC_GUI_ELEMENT, CB_GETCOUNT, 0, 0) == 0) FillElementList();
     }
     // The grab ran before the lists were filled: show the selected element in them now.
@@ -256,6 +258,7 @@ void AppearancePage::SelectElement(int element, bool inList) {
         EnableControl(hwnd, IDC_GUI_COLOR, e.color != nullptr);
         for (int id : {IDC_GUI_FACE, IDC_GUI_SIZE, IDC_GUI_BOLD, IDC_GUI_ITALIC}) EnableControl(hwnd, id, e.font != nullptr);
         if (e.font) {
+            FillFaceList();
             SelectMatching(hwnd, IDC_GUI_FACE, e.font->face());
             SelectMatching(hwnd, IDC_GUI_SIZE, FormatText(16, L"%d", e.font->DisplaySize()));
             SetChecked(hwnd, IDC_GUI_ITALIC, e.font->italic() != 0);

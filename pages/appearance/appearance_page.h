@@ -64,6 +64,7 @@ private:
     void DrawPreview(HDC dc, const RECT& area) const;
 
     int selected_ = 2;
+    bool facesListed_ = false;
     // The preview, drawn off screen once per change and copied on every paint.
     OwnedBitmap preview_;
     SIZE previewSize_ = {};
