@@ -8,18 +8,21 @@ Session::Session() : saveFileDialog(ShowSaveFileDialog), openFileDialog(ShowOpen
 Session::~Session() = default;
 
 void Session::NoteUserChange() {
+    SettingsChanged();
     ++changeCount;
     ++resetCount;
     RefreshTitle();
 }
 
 void Session::MarkChanged() {
+    SettingsChanged();
     if (resetCount == 0) resetCount = 1;
     if (changeCount == 0) changeCount = 1;
     RefreshTitle();
 }
 
 void Session::NoteColorChoice() {
+    SettingsChanged();
     ++changeCount;
     RefreshTitle();
 }

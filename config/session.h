@@ -31,6 +31,8 @@ public:
     void MarkChanged() override;
     void RefreshTitle() override;
     void NoteColorChoice() override;
+    void SettingsChanged() override { ++settingsVersion_; }
+    unsigned SettingsVersion() const override { return settingsVersion_; }
     COLORREF& ChooserColor() override { return chooserColor; }
     std::span<SettingsPage* const> Pages() const override { return pages; }
     int Scale() const override { return scale; }
@@ -59,4 +61,5 @@ public:
 
 private:
     std::vector<std::unique_ptr<SettingsPage>> owned_;
+    unsigned settingsVersion_ = 0;
 };

@@ -22,6 +22,10 @@ public:
     virtual void NoteColorChoice() = 0;
     // The colour chooser's current colour, kept from one opening to the next (grey at first).
     virtual COLORREF& ChooserColor() = 0;
+    // Any page's settings changed (a user's edit, a load): previews drawn before are out of date.
+    virtual void SettingsChanged() = 0;
+    // Goes up with every such change; a preview remembers the one it was drawn at.
+    virtual unsigned SettingsVersion() const = 0;
     // Every page in list order.
     virtual std::span<SettingsPage* const> Pages() const = 0;
     // Screen pixels per inch divided by 96, at least 1.

@@ -49,7 +49,7 @@ struct BinaryCodec {
 template <class Page>
 struct GroupCodec {
     bool (*load)(Page& page, Store& store, const wchar_t* subkey, int index);
-    void (*save)(const Page& page, Store& store, const wchar_t* subkey, int index);
+    bool (*save)(const Page& page, Store& store, const wchar_t* subkey, int index);
 };
 
 // One registry value of a page: where it lives, and either the number field it fills (with its
@@ -123,7 +123,7 @@ bool SaveSettings(const Page& page, Store& store, std::span<const Setting<Page>>
             std::vector<BYTE> bytes = s.binary->save(page);
             ok = store.WriteBinary(s.Ref(), bytes.data(), bytes.size()) && ok;
         } else if (s.group) {
-            s.group->save(page, store, s.subkey, s.index);
+            ok = s.group->save(page, store, s.subkey, s.index) && ok;
         }
     }
     return ok;

@@ -91,6 +91,12 @@
 #define IDC_GUI_ELEMENT            1010   // the elements
 #define IDC_GUI_PREVIEW            1052   // invisible: marks the preview area
 
+// Size page.
+#define IDC_SIZE_METRIC            1010   // the metrics
+#define IDC_SIZE_ARROWS            1025   // up-down of the value
+#define IDC_SIZE_VALUE             1032   // the current metric's value
+#define IDC_SIZE_LABEL             1033   // invisible: the current metric's label
+
 // Misc page (the same ids in both templates).
 #define IDC_MISC_SPEED             1030   // menu animation speed, 1 to 9
 #define IDC_MISC_INBOX_SIZE        1031   // Inbox message list font size

@@ -88,20 +88,22 @@ bool LoadFont(AppearancePage& page, Store& store, const wchar_t* subkey, int ind
     return true;
 }
 
-void SaveFont(const AppearancePage& page, Store& store, const wchar_t* subkey, int index) {
+// The fonts' writes never decide Save's result: "SysColor" does.
+bool SaveFont(const AppearancePage& page, Store& store, const wchar_t* subkey, int index) {
     const FontSpec& font = page.fonts[index];
     auto write = [&](const wchar_t* name, int value) {
         store.WriteDword({LiveRoot::System, subkey, name}, static_cast<DWORD>(value));
     };
     if (font.parent()) {
         write(L"FontWeight", font.weight());
-        return;
+        return true;
     }
     write(L"Ht", font.height());
     write(L"It", font.italic());
     write(L"CS", font.charset());
     write(L"Wt", font.weight());
     store.WriteString({LiveRoot::System, subkey, L"Nm"}, font.face());
+    return true;
 }
 
 // "SysColor": a value that cannot be read leaves every default standing; a shorter one replaces
@@ -183,6 +185,7 @@ void AppearancePage::RebuildElements() {
 
 BOOL AppearancePage::Load(Store& store) {
     bool complete = kit::LoadSettings<AppearancePage>(*this, store, kSettings);
+    host().SettingsChanged();
     RebuildElements();
     FillElementList();
     SelectElement(2, true);
@@ -378,7 +381,7 @@ void AppearancePage::PaintPreview(HDC dc) {
     if (size.cx > 0 && size.cy > 0) {
         // Drawn off screen when something changed, copied on every paint.
         if (previewStale_ || !preview_ || size.cx != previewSize_.cx || size.cy != previewSize_.cy ||
-            landscape != previewLandscape_) {
+            landscape != previewLandscape_ || previewVersion_ != host().SettingsVersion()) {
             preview_.reset(CreateCompatibleBitmap(dc, size.cx, size.cy));
             MemoryDc memory(CreateCompatibleDC(dc));
             if (preview_ && memory) {
@@ -388,6 +391,7 @@ void AppearancePage::PaintPreview(HDC dc) {
             previewSize_ = size;
             previewLandscape_ = landscape;
             previewStale_ = false;
+            previewVersion_ = host().SettingsVersion();
         }
         MemoryDc memory(CreateCompatibleDC(dc));
         if (preview_ && memory) {

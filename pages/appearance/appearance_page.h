@@ -70,6 +70,7 @@ private:
     SIZE previewSize_ = {};
     bool previewLandscape_ = false;
     bool previewStale_ = true;
+    unsigned previewVersion_ = 0;   // the settings version the preview was drawn at
 };
 
 std::unique_ptr<SettingsPage> CreateAppearancePage(PageHost& host);

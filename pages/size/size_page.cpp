@@ -1,7 +1,240 @@
 #include "pages/size/size_page.h"
 
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "base/strings.h"
+#include "framework/controls.h"
+#include "framework/preview_draw.h"
+#include "platform/pocketpc.h"
 #include "resources/resource.h"
 
+namespace {
+
+struct SlotRow {
+    int slot;
+    UINT label;
+    const wchar_t* path;   // subkey and value name
+    int minimum, maximum, initial;
+};
+// The metrics the page edits, in slot order; the other slots stay unused.
+constexpr SlotRow kSlots[] = {
+    {6, 3162, L"GWE\\cxHScr", 7, 30, 20},
+    {7, 3163, L"GWE\\cyHScr", 7, 30, 13},
+    {8, 3168, L"GWE\\cxVScr", 7, 30, 13},
+    {9, 3169, L"GWE\\cyVScr", 7, 30, 20},
+    {12, 3172, L"GWE\\cyCap", 10, 46, 23},
+};
+constexpr size_t kLabelChars = 64;
+constexpr size_t kPathChars = 128;
+constexpr int kEditChars = 259;
+constexpr UINT kActiveWindow = 3123;
+constexpr COLORREF kGrey = 0x808080;
+// Elements of the appearance page the preview draws with.
+constexpr int kActiveTitleBar = 2, kActiveTitleText = 9, kThreeD = 15, kDialogBackground = 21;
+
+// A slot's value: read as the device reads it (0xFFFFFFFF is no value), kept within its range.
+bool LoadSlot(SizePage& page, Store& store, const wchar_t*, int index) {
+    SizeItem& item = page.slots[index];
+    auto value = store.ReadDword({LiveRoot::System, item.subkey.c_str(), item.valueName.c_str()});
+    if (value && *value != 0xFFFFFFFF) item.SetValue(static_cast<int>(*value));
+    return true;
+}
+
+bool SaveSlot(const SizePage& page, Store& store, const wchar_t*, int index) {
+    const SizeItem& item = page.slots[index];
+    return store.WriteDword({LiveRoot::System, item.subkey.c_str(), item.valueName.c_str()},
+                            static_cast<DWORD>(item.value));
+}
+
+constexpr kit::GroupCodec<SizePage> kSlot = {LoadSlot, SaveSlot};
+
+// Saved and exported in slot order.
+const kit::Setting<SizePage> kSettings[] = {
+    {.subkey = L"GWE", .name = L"cxHScr", .live = LiveRoot::System, .group = &kSlot, .index = 6},
+    {.subkey = L"GWE", .name = L"cyHScr", .live = LiveRoot::System, .group = &kSlot, .index = 7},
+    {.subkey = L"GWE", .name = L"cxVScr", .live = LiveRoot::System, .group = &kSlot, .index = 8},
+    {.subkey = L"GWE", .name = L"cyVScr", .live = LiveRoot::System, .group = &kSlot, .index = 9},
+    {.subkey = L"GWE", .name = L"cyCap", .live = LiveRoot::System, .group = &kSlot, .index = 12},
+};
+
+}  // namespace
+
 SizePage::SizePage(PageHost& host) : KitPage(host, IDD_SIZE) {}
+
+// Fresh slots, then the five in use with their defaults.
+void SizePage::SetUpSlots() {
+    for (SizeItem& item : slots) item = SizeItem{};
+    for (const SlotRow& row : kSlots) {
+        SizeItem& item = slots[row.slot];
+        item.label = std::wstring(LoadResString(row.label)).substr(0, kLabelChars);
+        std::wstring path = std::wstring(row.path).substr(0, kPathChars);
+        size_t cut = path.find_last_of(L"\\/");
+        item.subkey = cut == std::wstring::npos ? path : path.substr(0, cut);
+        item.valueName = cut == std::wstring::npos ? L"" : path.substr(cut + 1);
+        item.minimum = row.minimum;
+        item.maximum = row.maximum;
+        item.SetValue(row.initial);
+        item.inUse = true;
+    }
+}
+
+BOOL SizePage::Load(Store& store) {
+    SetUpSlots();
+    kit::LoadSettings<SizePage>(*this, store, kSettings);
+    host().SettingsChanged();
+    FillList();
+    SelectSlot(kCaptionSlot, true);
+    return TRUE;
+}
+
+BOOL SizePage::Save(Store& store) { return kit::SaveSettings<SizePage>(*this, store, kSettings) ? TRUE : FALSE; }
+
+INT_PTR SizePage::QueryItem(int index, INT_PTR) {
+    if (index < 0 || index >= kSlotCount) return 0;
+    return slots[index].value;
+}
+
+int SizePage::SizeMetric(int slot) const {
+    if (slot < 0 || slot >= kSlotCount) return 0;
+    return slots[slot].value;
+}
+
+void SizePage::FillList() {
+    if (!hwnd) return;
+    UpdatingControls guard(*this);
+    SendDlgItemMessageW(hwnd, IDC_SIZE_METRIC, CB_RESETCONTENT, 0, 0);
+    for (const SizeItem& item : slots)
+        if (item.inUse) SendDlgItemMessageW(hwnd, IDC_SIZE_METRIC, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.label.c_str()));
+}
+
+BOOL SizePage::OnInitDialog() {
+    SHINITDLGINFO info = {SHIDIM_FLAGS, hwnd, SHIDIF_SIZEDLG};
+    SHInitDialog(&info);
+    SendDlgItemMessageW(hwnd, IDC_SIZE_ARROWS, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, IDC_SIZE_VALUE)), 0);
+    // The grab ran before the dialog's controls could be filled.
+    FillList();
+    SelectSlot(current_, true);
+    return TRUE;
+}
+
+void SizePage::SelectSlot(int slot, bool moveList) {
+    if (slot < 0 || slot >= kSlotCount || !slots[slot].inUse) return;
+    current_ = slot;
+    if (!hwnd) return;
+    const SizeItem& item = slots[slot];
+    {
+        UpdatingControls guard(*this);
+        if (moveList) {
+            int before = 0;
+            for (int i = 0; i < slot; ++i) before += slots[i].inUse ? 1 : 0;
+            SelectLine(hwnd, IDC_SIZE_METRIC, before);
+        }
+        SetDlgItemTextW(hwnd, IDC_SIZE_LABEL, item.label.c_str());
+        SetNumber(hwnd, IDC_SIZE_VALUE, item.value);
+        SendDlgItemMessageW(hwnd, IDC_SIZE_ARROWS, UDM_SETRANGE32, item.minimum, item.maximum);
+    }
+    Repaint();
+}
+
+void SizePage::Repaint() {
+    previewStale_ = true;
+    if (hwnd) {
+        InvalidateRect(hwnd, nullptr, TRUE);
+        UpdateWindow(hwnd);
+    }
+    host().RefreshTitle();
+}
+
+bool SizePage::OnCommand(WORD id, WORD code) {
+    if (id == IDC_SIZE_METRIC && code == CBN_SELCHANGE) {
+        auto line = SelectedLine(hwnd, id);
+        if (!line) return true;
+        wchar_t text[260] = {};
+        SendDlgItemMessageW(hwnd, id, CB_GETLBTEXT, *line, reinterpret_cast<LPARAM>(text));
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            if (slots[slot].inUse && SameName(slots[slot].label, text)) {
+                SelectSlot(slot, false);
+                return false;
+            }
+        }
+        return true;
+    }
+    if (id == IDC_SIZE_VALUE && code == EN_CHANGE) {
+        // The edit keeps what was typed; the slot keeps its range. A number that is not above 0
+        // changes nothing, but counts as a change when it differs.
+        long typed = ReadNumber(hwnd, id, kEditChars).value_or(0);
+        SizeItem& item = slots[current_];
+        if (typed != item.value) host().NoteUserChange();
+        if (typed <= 0) return true;
+        item.SetValue(static_cast<int>(typed));
+        host().SettingsChanged();
+        Repaint();
+        return false;
+    }
+    return true;
+}
+
+std::optional<BOOL> SizePage::OnOtherMessage(UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        PaintPreview(dc);
+        EndPaint(hwnd, &ps);
+        return FALSE;
+    }
+    case WM_PRINTCLIENT:
+        PaintPreview(reinterpret_cast<HDC>(wParam));
+        return TRUE;
+    }
+    return std::nullopt;
+}
+
+// The preview is drawn off screen when something changed and copied on every paint.
+void SizePage::PaintPreview(HDC dc) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const RECT frame = {client.left + 5, client.top + 5, client.right - 5, client.bottom - 50};
+    const SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
+    if (size.cx <= 0 || size.cy <= 0) return;
+    if (previewStale_ || !preview_ || size.cx != previewSize_.cx || size.cy != previewSize_.cy ||
+        previewVersion_ != host().SettingsVersion()) {
+        preview_.reset(CreateCompatibleBitmap(dc, size.cx, size.cy));
+        MemoryDc memory(CreateCompatibleDC(dc));
+        if (!preview_ || !memory) return;
+        DcSelection bitmap(memory.get(), preview_.get());
+        DrawPreview(memory.get(), RECT{0, 0, size.cx, size.cy});
+        previewSize_ = size;
+        previewVersion_ = host().SettingsVersion();
+        previewStale_ = false;
+    }
+    MemoryDc memory(CreateCompatibleDC(dc));
+    if (!memory) return;
+    DcSelection bitmap(memory.get(), preview_.get());
+    BitBlt(dc, frame.left, frame.top, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
+}
+
+void SizePage::DrawPreview(HDC dc, const RECT& f) const {
+    const AppearanceElements* look = FindPageAnswering<AppearanceElements>(host());
+    auto color = [look](int element) { return look ? look->ElementColor(element).value_or(kGrey) : kGrey; };
+    HFONT captionFont = look ? look->ElementFont(kActiveTitleText) : nullptr;
+    PreviewMetrics m = QueryPreviewMetrics(host());
+    m.menuItemHeight = GetSystemMetrics(SM_CYMENU);
+    const int menu = GetSystemMetrics(SM_CYMENU);
+    {
+        DcSelection pen(dc, GetStockObject(BLACK_PEN));
+        DcSelection brush(dc, GetStockObject(WHITE_BRUSH));
+        Rectangle(dc, f.left, f.top, f.right, f.bottom);
+    }
+    DrawWindowFrame(dc, RECT{f.left + 5, f.top + 5, f.right - 90, f.bottom - 100}, LoadResString(kActiveWindow),
+                    captionFont, color(kActiveTitleText), color(kActiveTitleBar), color(kDialogBackground), m);
+    const int w = m.vScrollWidth ? m.vScrollWidth : GetSystemMetrics(SM_CXVSCROLL);
+    DrawVScrollBar(dc, RECT{f.right - w * m.scale - 1, f.top, f.right, f.bottom - menu}, 0xFFFFFF, color(kThreeD), m);
+    const int h = slots[7].value ? slots[7].value : GetSystemMetrics(SM_CYHSCROLL);
+    DrawHScrollBar(dc, RECT{f.left, f.bottom - h * m.scale - 1, f.right - 2 * menu, f.bottom}, 0xFFFFFF,
+                   color(kThreeD), m);
+}
 
 std::unique_ptr<SettingsPage> CreateSizePage(PageHost& host) { return std::make_unique<SizePage>(host); }
