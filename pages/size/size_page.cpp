@@ -196,7 +196,14 @@ std::optional<BOOL> SizePage::OnOtherMessage(UINT message, WPARAM wParam, LPARAM
 void SizePage::PaintPreview(HDC dc) {
     RECT client;
     GetClientRect(hwnd, &client);
-    const RECT frame = {client.left + 5, client.top + 5, client.right - 5, client.bottom - 50};
+    // Above the controls: 50 pixels (at 96 dpi) from the page's foot, and clear of the list.
+    RECT frame = {client.left + 5, client.top + 5, client.right - 5, client.bottom - 50 * host().Scale()};
+    if (HWND list = GetDlgItem(hwnd, IDC_SIZE_METRIC)) {
+        RECT r;
+        GetWindowRect(list, &r);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+        if (r.top - 4 < frame.bottom) frame.bottom = r.top - 4;
+    }
     const SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
     if (size.cx <= 0 || size.cy <= 0) return;
     if (previewStale_ || !preview_ || size.cx != previewSize_.cx || size.cy != previewSize_.cy ||
