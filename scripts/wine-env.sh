@@ -79,11 +79,12 @@ prefix_programs() {
         case "$(readlink "$p/exe" 2>/dev/null)" in */wine64|*/wine|*/wine64-preloader|*/wine-preloader) ;; *) continue ;; esac
         # The program's path comes first: Windows-style when started by CreateProcess, as given on
         # the Unix command line when started by `wine`. Wine's own programs live in C:\windows;
-        # a process still in Wine's loader shows the loader's name.
+        # a process still in Wine's loader shows the loader's name, and Wine's launcher (which
+        # runs the runner's helper window) shows "start.exe".
         image="$(head -zn1 2>/dev/null < "$p/cmdline" | tr -d '\0')"
         image="${image#\"}"
         case "${image,,}" in
-            ''|'c:\windows\'*|wine|wine64|*/wine|*/wine64|*/wine-preloader|*/wine64-preloader) continue ;;
+            ''|'c:\windows\'*|start.exe|wine|wine64|*/wine|*/wine64|*/wine-preloader|*/wine64-preloader) continue ;;
         esac
         printf '%s\n' "${p#/proc/}"
     done
