@@ -134,7 +134,7 @@ class RegistrySeed(unittest.TestCase):
             match = re.fullmatch(r"HKEY_CLASSES_ROOT\\CLSID\\(\{[^}]+\})\\ISSIPINPUTMETHOD", key)
             if match:
                 methods[match.group(1)] = values[""][1]
-        self.assertGreaterEqual(len(methods), 4)
+        self.assertGreaterEqual(len(methods), 5)
         # The page matches the default against the key names exactly, letter case included.
         names = [line for line in reg_text().splitlines()
                  if line.startswith("[HKEY_CLASSES_ROOT\\CLSID\\" + default + "]")]
@@ -144,6 +144,9 @@ class RegistrySeed(unittest.TestCase):
         self.assertIn("{F0034DD0-2AD4-11D1-9CB0-E84BE8000000}", methods)
         for clsid in methods:
             self.assertTrue(self.reg["HKEY_CLASSES_ROOT\\CLSID\\" + clsid][""][1], f"{clsid} has no name")
+            # A switched-off method is listed only when it keeps its first name.
+            if methods[clsid] != "1":
+                self.assertIn("origname", self.reg["HKEY_CLASSES_ROOT\\CLSID\\" + clsid + "\\ISSIPINPUTMETHOD"])
 
     def test_today_colours(self):
         for number in ("4", "5", "6", "7", "8", "9", "13", "14", "25", "26"):

@@ -97,6 +97,18 @@
 #define IDC_SIZE_VALUE             1032   // the current metric's value
 #define IDC_SIZE_LABEL             1033   // invisible: the current metric's label
 
+// Input method (Sip) page.
+#define IDC_SIP_LIST               1001   // the methods, with check boxes
+#define IDC_SIP_DEFAULT_LINE       1036   // "Default: %s"
+#define IDC_SIP_SET_DEFAULT        1037
+#define IDC_SIP_RENAME             1038
+#define IDC_SIP_TOGGLE             1039
+#define IDC_SIP_RESTORE            1040
+#define IDC_SIP_ALLOW_CHANGE       1041   // made hidden, never shown
+#define IDC_SIP_TITLE              1053
+#define IDC_SIP_NOTE               1054
+#define IDC_SIP_SEPARATOR          1055
+
 // Misc page (the same ids in both templates).
 #define IDC_MISC_SPEED             1030   // menu animation speed, 1 to 9
 #define IDC_MISC_INBOX_SIZE        1031   // Inbox message list font size

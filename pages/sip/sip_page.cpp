@@ -1,7 +1,210 @@
 #include "pages/sip/sip_page.h"
 
+#include <commctrl.h>
+
+#include "base/handles.h"
+#include "base/strings.h"
+#include "framework/controls.h"
+#include "platform/pocketpc.h"
 #include "resources/resource.h"
+#include "store/registry.h"
+
+namespace {
+
+constexpr wchar_t kSipPath[] = L"ControlPanel";
+constexpr wchar_t kSipKey[] = L"Sip";
+constexpr wchar_t kMethodKey[] = L"IsSIPInputMethod";
+constexpr UINT kDefaultFormat = 3174;   // "Default: %s"
+constexpr UINT kRiskyQuestion = 3203;
+constexpr UINT kWarning = 3188;
+constexpr DWORD kNone = 0xFFFFFFFF;
+
+// Methods that must not become the default without the user's word.
+constexpr const wchar_t* kRiskyDefaultMethods[] = {L"{F0034DD0-2AD4-11d1-9CB0-E84BE8000000}", nullptr};
+
+bool IsRisky(const std::wstring& clsid) {
+    for (const wchar_t* const* risky = kRiskyDefaultMethods; *risky; ++risky)
+        if (SameNameIgnoringCase(clsid, *risky)) return true;
+    return false;
+}
+
+std::wstring ClassKey(const std::wstring& clsid) { return L"CLSID\\" + clsid; }
+
+// A string of a class, read without creating anything: enumerating every class on the device must
+// not leave an empty key behind in each.
+std::optional<std::wstring> ClassString(const std::wstring& key, const wchar_t* name, size_t maxBytes) {
+    return QueryRegistryString(HKEY_CLASSES_ROOT, key, name, maxBytes);
+}
+
+std::wstring Cut(const std::wstring& text, size_t chars) { return text.substr(0, chars); }
+
+}  // namespace
 
 SipPage::SipPage(PageHost& host) : KitPage(host, IDD_SIP) {}
+
+bool SipPage::ReadMethod(InputMethodEntry& entry, const std::wstring& clsid) {
+    entry = InputMethodEntry{};
+    const std::wstring key = ClassKey(clsid);
+    const std::wstring methodKey = key + L"\\" + kMethodKey;
+    // The first name, with room for a whole name: a long one survives a rename.
+    std::wstring origName = ClassString(methodKey, L"origname", (kNameChars + 1) * sizeof(wchar_t)).value_or(L"");
+    auto state = ClassString(methodKey, nullptr, 128);
+    if (!state) return false;
+    const bool enabled = !state->empty() && state->front() == L'1';
+    if (!enabled && origName.empty()) return false;
+    auto name = ClassString(key, nullptr, (kNameChars + 1) * sizeof(wchar_t));
+    if (!name) return false;
+    entry.clsid = clsid;
+    entry.name = Cut(*name, kNameChars);
+    entry.origName = origName.empty() ? entry.name : Cut(origName, kNameChars);
+    entry.enabled = enabled ? 1 : 0;
+    return true;
+}
+
+bool SipPage::WriteMethod(const InputMethodEntry& entry) {
+    const std::wstring key = ClassKey(entry.clsid);
+    PutClassString(key.c_str(), kMethodKey, L"origname", entry.origName.c_str());
+    PutClassString(key.c_str(), kMethodKey, nullptr, entry.enabled ? L"1" : L"0");
+    return PutClassString(key.c_str(), L"", nullptr, entry.name.c_str()) != FALSE;
+}
+
+BOOL SipPage::Load(Store& store) {
+    for (auto& entry : methods) entry = InputMethodEntry{};
+    methodCount = 0;
+    defaultIndex = 0;
+    allowChange = 0;
+    DWORD allow = GetUserDword(kSipPath, kSipKey, L"AllowChange");
+    if (allow != kNone) allowChange = static_cast<int>(allow);
+    wchar_t defaultIm[130] = {};
+    GetUserString(kSipPath, kSipKey, L"DefaultIm", defaultIm, sizeof defaultIm);
+
+    RegKey classes;
+    RegCreateKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, nullptr, 0, KEY_READ, nullptr, classes.put(), nullptr);
+    for (DWORD i = 0; classes; ++i) {
+        wchar_t name[260];
+        DWORD chars = 260;
+        if (RegEnumKeyExW(classes.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        // Methods past the last place are neither kept nor let to overwrite the ones that are.
+        InputMethodEntry entry;
+        if (methodCount >= kMaxMethods || !ReadMethod(entry, name)) continue;
+        if (SameName(name, defaultIm)) defaultIndex = methodCount;
+        methods[methodCount++] = std::move(entry);
+    }
+    if (!SameName(store.Key(), L"SYSTEM")) RefreshControls();
+    return TRUE;
+}
+
+BOOL SipPage::Save(Store&) {
+    for (int i = 0; i < methodCount; ++i) WriteMethod(methods[i]);
+    PutUserDword(kSipPath, kSipKey, L"AllowChange", static_cast<DWORD>(allowChange));
+    // With no method listed there is no default to record: the one the device has stays.
+    if (methodCount > 0) PutUserString(kSipPath, kSipKey, L"DefaultIm", methods[defaultIndex].clsid.c_str());
+    return TRUE;
+}
+
+int SipPage::SelectedIndex() const {
+    LRESULT mark = SendDlgItemMessageW(hwnd, IDC_SIP_LIST, LVM_GETSELECTIONMARK, 0, 0);
+    return mark >= 0 && mark < methodCount ? static_cast<int>(mark) : 0;
+}
+
+void SipPage::Changed() { host().NoteUserChange(); }
+
+BOOL SipPage::OnInitDialog() {
+    SHINITDLGINFO info = {SHIDIM_FLAGS, hwnd, SHIDIF_SIZEDLG};
+    SHInitDialog(&info);
+    SetUpReportList(hwnd, IDC_SIP_LIST, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    RefreshControls();
+    return TRUE;
+}
+
+void SipPage::RefreshControls() {
+    if (!hwnd) return;
+    UpdatingControls guard(*this);
+    HWND list = GetDlgItem(hwnd, IDC_SIP_LIST);
+    LRESULT mark = SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0);
+    const int selected = mark >= 0 ? static_cast<int>(mark) : defaultIndex;
+    ListView_DeleteAllItems(list);
+    for (int i = 0; i < methodCount; ++i) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = i;
+        item.pszText = const_cast<wchar_t*>(methods[i].name.c_str());
+        item.lParam = i;
+        ListView_InsertItem(list, &item);
+        ListView_SetItemState(list, i, INDEXTOSTATEIMAGEMASK(methods[i].enabled ? 2 : 1), LVIS_STATEIMAGEMASK);
+        if (i == selected) {
+            ListView_SetItemState(list, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_SetSelectionMark(list, i);
+        }
+    }
+    const std::wstring shown = methodCount > 0 ? methods[defaultIndex].name : L"";
+    SetDlgItemTextW(hwnd, IDC_SIP_DEFAULT_LINE, FormatText(128, LoadResString(kDefaultFormat), shown.c_str()).c_str());
+    SetChecked(hwnd, IDC_SIP_ALLOW_CHANGE, allowChange != 0);
+    host().RefreshTitle();
+}
+
+bool SipPage::OnCommand(WORD id, WORD code) {
+    if (code != BN_CLICKED) return true;
+    if (id != IDC_SIP_SET_DEFAULT && id != IDC_SIP_RESTORE && id != IDC_SIP_RENAME && id != IDC_SIP_TOGGLE &&
+        id != IDC_SIP_ALLOW_CHANGE)
+        return true;
+    HWND list = GetDlgItem(hwnd, IDC_SIP_LIST);
+    SetFocus(list);
+    if (id == IDC_SIP_ALLOW_CHANGE) {
+        allowChange = IsChecked(hwnd, id) ? 1 : 0;
+        RefreshControls();
+        return true;
+    }
+    if (methodCount == 0) return true;
+    const int i = SelectedIndex();
+    switch (id) {
+    case IDC_SIP_RENAME:
+        ListView_EditLabel(list, i);
+        return true;
+    case IDC_SIP_SET_DEFAULT:
+        if (IsRisky(methods[i].clsid) &&
+            MessageBoxW(host().MessageOwner(), LoadResString(kRiskyQuestion), LoadResString(kWarning),
+                        MB_YESNO | MB_TOPMOST) != IDYES)
+            return true;
+        Changed();
+        defaultIndex = i;
+        methods[i].enabled = 1;
+        break;
+    case IDC_SIP_RESTORE:
+        Changed();
+        methods[i].name = Cut(methods[i].origName, kNameChars);
+        break;
+    case IDC_SIP_TOGGLE:
+        Changed();
+        methods[i].enabled = methods[i].enabled ? 0 : 1;
+        break;
+    }
+    RefreshControls();
+    return true;
+}
+
+std::optional<LRESULT> SipPage::OnNotify(const NMHDR& header) {
+    if (header.idFrom != IDC_SIP_LIST || Updating()) return std::nullopt;
+    if (header.code == LVN_ENDLABELEDITW) {
+        const auto& edit = reinterpret_cast<const NMLVDISPINFOW&>(header);
+        if (!edit.item.pszText) return std::nullopt;   // cancelled
+        const int i = SelectedIndex();
+        Changed();
+        methods[i].name = Cut(edit.item.pszText, kNameChars);
+        RefreshControls();
+    } else if (header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if (change.iItem < 0 || change.iItem >= methodCount || !(change.uChanged & LVIF_STATE)) return std::nullopt;
+        if (!((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK)) return std::nullopt;
+        const int ticked = ((change.uNewState & LVIS_STATEIMAGEMASK) >> 12) != 1 ? 1 : 0;
+        InputMethodEntry& method = methods[change.iItem];
+        if (ticked != method.enabled) {
+            Changed();
+            method.enabled = ticked;
+            RefreshControls();
+        }
+    }
+    return std::nullopt;
+}
 
 std::unique_ptr<SettingsPage> CreateSipPage(PageHost& host) { return std::make_unique<SipPage>(host); }

@@ -1,13 +1,50 @@
-// The input method (Sip) page.
+// The input method (Sip) page: the input methods installed on the device, the default one, and
+// each method's display name and on/off state. It works on the live device whatever the store:
+// what it changes reaches the registry at the next Save.
 #pragma once
+#include <array>
 #include <memory>
+#include <string>
 
 #include "framework/page_kit.h"
 
+struct InputMethodEntry {
+    std::wstring clsid;      // as the class key is spelled
+    std::wstring name;       // display name, at most 63 characters
+    std::wstring origName;   // the name before the first rename
+    int enabled = 0;
+};
+
 class SipPage : public KitPage {
 public:
+    static constexpr int kMaxMethods = 32;
+    static constexpr size_t kNameChars = 63;
+
     explicit SipPage(PageHost& host);
     BOOL IsKind(DWORD tag) override { return tag == kTagSip; }
+    // Reads the live registry; the controls follow unless the store is "SYSTEM" itself.
+    BOOL Load(Store& store) override;
+    // Writes the live registry, whatever the store.
+    BOOL Save(Store& store) override;
+
+    // One class: true when it is an input method to list (enabled, or disabled with a first name).
+    static bool ReadMethod(InputMethodEntry& entry, const std::wstring& clsid);
+    static bool WriteMethod(const InputMethodEntry& entry);
+
+    std::array<InputMethodEntry, kMaxMethods> methods;
+    int methodCount = 0;
+    int defaultIndex = 0;
+    int allowChange = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
+    std::optional<LRESULT> OnNotify(const NMHDR& header) override;
+
+private:
+    void RefreshControls();
+    int SelectedIndex() const;
+    void Changed();
 };
 
 std::unique_ptr<SettingsPage> CreateSipPage(PageHost& host);
