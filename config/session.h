@@ -35,6 +35,7 @@ public:
     unsigned SettingsVersion() const override { return settingsVersion_; }
     COLORREF& ChooserColor() override { return chooserColor; }
     std::span<SettingsPage* const> Pages() const override { return pages; }
+    bool SheetComplete() const override { return sheetComplete; }
     int Scale() const override { return scale; }
     bool IsVersion421() const override { return isVersion421; }
 
@@ -54,6 +55,7 @@ public:
     int resetCount = 0;
     int fontFileChangeCount = 0;
     COLORREF chooserColor = 0x808080;
+    bool sheetComplete = false;             // set once the sheet and every page are made
     int scale = 1;
     bool isVersion421 = false;
     FileDialogFn saveFileDialog;

@@ -26,6 +26,9 @@ public:
     virtual void SettingsChanged() = 0;
     // Goes up with every such change; a preview remembers the one it was drawn at.
     virtual unsigned SettingsVersion() const = 0;
+    // The sheet and all its pages are made and the start is over: work a page put off until it
+    // is first shown may be done now.
+    virtual bool SheetComplete() const = 0;
     // Every page in list order.
     virtual std::span<SettingsPage* const> Pages() const = 0;
     // Screen pixels per inch divided by 96, at least 1.

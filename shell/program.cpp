@@ -276,6 +276,7 @@ void Program::CreateSheet(HWND owner) {
     sheetSession = &s;
     PpcPropertySheet(&header);
     sheetSession = nullptr;
+    s.sheetComplete = s.sheet != nullptr;
 
     // First run, or "Original" deleted since: keep the device's own settings as "Original".
     // Every page takes part, so that "Original" really holds all of them. "Current" is captured

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "base/handles.h"
 #include "base/strings.h"
 #include "framework/controls.h"
@@ -30,10 +32,17 @@ bool IsRisky(const std::wstring& clsid) {
 
 std::wstring ClassKey(const std::wstring& clsid) { return L"CLSID\\" + clsid; }
 
-// A string of a class, read without creating anything: enumerating every class on the device must
-// not leave an empty key behind in each.
-std::optional<std::wstring> ClassString(const std::wstring& key, const wchar_t* name, size_t maxBytes) {
-    return QueryRegistryString(HKEY_CLASSES_ROOT, key, name, maxBytes);
+// A string below an open key, read without creating anything: enumerating every class on the
+// device must not leave an empty key behind in each.
+std::optional<std::wstring> StringBelow(HKEY parent, const std::wstring& path, const wchar_t* name, size_t maxBytes) {
+    RegKey key;
+    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return std::nullopt;
+    std::vector<wchar_t> buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD type = 0, bytes = static_cast<DWORD>(maxBytes);
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::nullopt;
+    return std::wstring(buffer.data());
 }
 
 std::wstring Cut(const std::wstring& text, size_t chars) { return text.substr(0, chars); }
@@ -42,17 +51,19 @@ std::wstring Cut(const std::wstring& text, size_t chars) { return text.substr(0,
 
 SipPage::SipPage(PageHost& host) : KitPage(host, IDD_SIP) {}
 
-bool SipPage::ReadMethod(InputMethodEntry& entry, const std::wstring& clsid) {
+bool SipPage::ReadMethod(InputMethodEntry& entry, HKEY classes, const std::wstring& clsid) {
     entry = InputMethodEntry{};
-    const std::wstring key = ClassKey(clsid);
-    const std::wstring methodKey = key + L"\\" + kMethodKey;
+    // Most classes are no input method: one open tells.
+    RegKey method;
+    if (RegOpenKeyExW(classes, (clsid + L"\\" + kMethodKey).c_str(), 0, KEY_QUERY_VALUE, method.put()) != ERROR_SUCCESS)
+        return false;
     // The first name, with room for a whole name: a long one survives a rename.
-    std::wstring origName = ClassString(methodKey, L"origname", (kNameChars + 1) * sizeof(wchar_t)).value_or(L"");
-    auto state = ClassString(methodKey, nullptr, 128);
+    std::wstring origName = StringBelow(method.get(), L"", L"origname", (kNameChars + 1) * sizeof(wchar_t)).value_or(L"");
+    auto state = StringBelow(method.get(), L"", nullptr, 128);
     if (!state) return false;
     const bool enabled = !state->empty() && state->front() == L'1';
     if (!enabled && origName.empty()) return false;
-    auto name = ClassString(key, nullptr, (kNameChars + 1) * sizeof(wchar_t));
+    auto name = StringBelow(classes, clsid, nullptr, (kNameChars + 1) * sizeof(wchar_t));
     if (!name) return false;
     entry.clsid = clsid;
     entry.name = Cut(*name, kNameChars);
@@ -69,6 +80,25 @@ bool SipPage::WriteMethod(const InputMethodEntry& entry) {
 }
 
 BOOL SipPage::Load(Store& store) {
+    methodsRead_ = false;
+    for (auto& entry : methods) entry = InputMethodEntry{};
+    methodCount = 0;
+    // On show (an import or a switch while the page is up): read at once.
+    if (hwnd && IsWindowVisible(hwnd) && host().SheetComplete()) {
+        ReadMethods();
+        if (!SameName(store.Key(), L"SYSTEM")) RefreshControls();
+    }
+    return TRUE;
+}
+
+void SipPage::EnsureMethods() {
+    if (methodsRead_) return;
+    ReadMethods();
+    RefreshControls();
+}
+
+void SipPage::ReadMethods() {
+    methodsRead_ = true;
     for (auto& entry : methods) entry = InputMethodEntry{};
     methodCount = 0;
     defaultIndex = 0;
@@ -86,15 +116,14 @@ BOOL SipPage::Load(Store& store) {
         if (RegEnumKeyExW(classes.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         // Methods past the last place are neither kept nor let to overwrite the ones that are.
         InputMethodEntry entry;
-        if (methodCount >= kMaxMethods || !ReadMethod(entry, name)) continue;
+        if (methodCount >= kMaxMethods || !ReadMethod(entry, classes.get(), name)) continue;
         if (SameName(name, defaultIm)) defaultIndex = methodCount;
         methods[methodCount++] = std::move(entry);
     }
-    if (!SameName(store.Key(), L"SYSTEM")) RefreshControls();
-    return TRUE;
 }
 
 BOOL SipPage::Save(Store&) {
+    EnsureMethods();
     for (int i = 0; i < methodCount; ++i) WriteMethod(methods[i]);
     PutUserDword(kSipPath, kSipKey, L"AllowChange", static_cast<DWORD>(allowChange));
     // With no method listed there is no default to record: the one the device has stays.
@@ -145,6 +174,7 @@ void SipPage::RefreshControls() {
 
 bool SipPage::OnCommand(WORD id, WORD code) {
     if (code != BN_CLICKED) return true;
+    EnsureMethods();
     if (id != IDC_SIP_SET_DEFAULT && id != IDC_SIP_RESTORE && id != IDC_SIP_RENAME && id != IDC_SIP_TOGGLE &&
         id != IDC_SIP_ALLOW_CHANGE)
         return true;
@@ -184,6 +214,10 @@ bool SipPage::OnCommand(WORD id, WORD code) {
 }
 
 std::optional<LRESULT> SipPage::OnNotify(const NMHDR& header) {
+    if (header.code == static_cast<UINT>(PSN_SETACTIVE)) {
+        if (host().SheetComplete()) EnsureMethods();
+        return std::nullopt;
+    }
     if (header.idFrom != IDC_SIP_LIST || Updating()) return std::nullopt;
     if (header.code == LVN_ENDLABELEDITW) {
         const auto& edit = reinterpret_cast<const NMLVDISPINFOW&>(header);

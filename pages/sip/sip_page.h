@@ -22,13 +22,17 @@ public:
 
     explicit SipPage(PageHost& host);
     BOOL IsKind(DWORD tag) override { return tag == kTagSip; }
-    // Reads the live registry; the controls follow unless the store is "SYSTEM" itself.
+    // Reads the live registry; the controls follow unless the store is "SYSTEM" itself. Listing
+    // every class of the device takes a while: while the page is not on show, the reading waits
+    // until it is first shown or saved.
     BOOL Load(Store& store) override;
+    // Reads the methods now if a load put it off.
+    void EnsureMethods();
     // Writes the live registry, whatever the store.
     BOOL Save(Store& store) override;
 
     // One class: true when it is an input method to list (enabled, or disabled with a first name).
-    static bool ReadMethod(InputMethodEntry& entry, const std::wstring& clsid);
+    static bool ReadMethod(InputMethodEntry& entry, HKEY classes, const std::wstring& clsid);
     static bool WriteMethod(const InputMethodEntry& entry);
 
     std::array<InputMethodEntry, kMaxMethods> methods;
@@ -45,6 +49,9 @@ private:
     void RefreshControls();
     int SelectedIndex() const;
     void Changed();
+    void ReadMethods();
+
+    bool methodsRead_ = false;
 };
 
 std::unique_ptr<SettingsPage> CreateSipPage(PageHost& host);

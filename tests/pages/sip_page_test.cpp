@@ -40,9 +40,14 @@ protected:
         wchar_t text[130] = {};
         if (GetUserString(L"ControlPanel", L"Sip", L"DefaultIm", text, sizeof text)) defaultIm = text;
         allowChange = GetUserDword(L"ControlPanel", L"Sip", L"AllowChange");
+        // A later start, not the first: the first captures every page, this one included.
+        WriteDword(L"Orvanel\\Original", L"GWE", L"Animation", 0);
+        WriteDword(L"Orvanel\\Current", L"GWE", L"Animation", 0);
         StartProgram();
         page = FindPageAnswering<SipPage>(session());
         ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->methodCount, 0) << "the device's classes are listed when the page is first shown";
+        PropSheet_SetCurSel(session().sheet, nullptr, 2);   // the user taps "Sip"
         for (int i = 0; i < page->methodCount; ++i) {
             std::wstring key = L"CLSID\\" + page->methods[i].clsid;
             kept.push_back({key, ClassValue(key, nullptr), ClassValue(key + L"\\IsSIPInputMethod", nullptr),
