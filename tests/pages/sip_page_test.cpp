@@ -147,6 +147,18 @@ TEST_F(SipPageTest, ListsTheDevicesMethodsAndChangesOnlyOnSave) {
     GetUserString(L"ControlPanel", L"Sip", L"DefaultIm", stored, sizeof stored);
     EXPECT_STREQ(stored, page->methods[keypad].clsid.c_str()) << "the live device, whatever the store";
     EXPECT_EQ(ClassValue(L"CLSID\\" + page->methods[keypad].clsid + L"\\IsSIPInputMethod", nullptr), L"0");
+
+    // A method the page has saved switched off keeps its first name, and so stays listed.
+    PutClassString((std::wstring(L"CLSID\\") + kQuiet).c_str(), L"IsSIPInputMethod", nullptr, L"1");
+    page->LoadFrom(L"SYSTEM");
+    const int quiet = Row(kQuiet);
+    ASSERT_GE(quiet, 0);
+    Select(quiet);
+    Press(IDC_SIP_TOGGLE);
+    EXPECT_EQ(page->methods[quiet].enabled, 0);
+    page->SaveTo(L"SYSTEM");
+    page->LoadFrom(L"SYSTEM");
+    EXPECT_GE(Row(kQuiet), 0);
 }
 
 TEST_F(SipPageTest, RenameAndRestoreOnRowZeroWhenNothingIsSelected) {
