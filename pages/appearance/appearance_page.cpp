@@ -248,7 +248,7 @@ BOOL AppearancePage::OnInitDialog() {
 void AppearancePage::SelectElement(int element, bool inList) {
     if (element < 0 || element >= kElementCount) return;
     selected_ = element;
-    previewStale_ = true;
+    preview_.Invalidate();
     if (!hwnd) return;
     const AppearanceElement& e = elements[element];
     {
@@ -275,7 +275,7 @@ void AppearancePage::SelectElement(int element, bool inList) {
 }
 
 void AppearancePage::Refresh() {
-    previewStale_ = true;
+    preview_.Invalidate();
     if (hwnd) {
         InvalidateRect(hwnd, nullptr, TRUE);
         if (HWND button = GetDlgItem(hwnd, IDC_GUI_COLOR)) InvalidateRect(button, nullptr, TRUE);
@@ -376,29 +376,8 @@ void AppearancePage::PaintPreview(HDC dc) {
         GetWindowRect(marker, &area);
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&area), 2);
     }
-    const SIZE size = {area.right - area.left, area.bottom - area.top};
     const bool landscape = DeviceMetric(SM_CXSCREEN) > DeviceMetric(SM_CYSCREEN);
-    if (size.cx > 0 && size.cy > 0) {
-        // Drawn off screen when something changed, copied on every paint.
-        if (previewStale_ || !preview_ || size.cx != previewSize_.cx || size.cy != previewSize_.cy ||
-            landscape != previewLandscape_ || previewVersion_ != host().SettingsVersion()) {
-            preview_.reset(CreateCompatibleBitmap(dc, size.cx, size.cy));
-            MemoryDc memory(CreateCompatibleDC(dc));
-            if (preview_ && memory) {
-                DcSelection bitmap(memory.get(), preview_.get());
-                DrawPreview(memory.get(), RECT{0, 0, size.cx, size.cy});
-            }
-            previewSize_ = size;
-            previewLandscape_ = landscape;
-            previewStale_ = false;
-            previewVersion_ = host().SettingsVersion();
-        }
-        MemoryDc memory(CreateCompatibleDC(dc));
-        if (preview_ && memory) {
-            DcSelection bitmap(memory.get(), preview_.get());
-            BitBlt(dc, area.left, area.top, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
-        }
-    }
+    preview_.Paint(dc, area, host(), landscape ? 1 : 0, [this](HDC memory, const RECT& r) { DrawPreview(memory, r); });
 }
 
 std::unique_ptr<SettingsPage> CreateAppearancePage(PageHost& host) { return std::make_unique<AppearancePage>(host); }

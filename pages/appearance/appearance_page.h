@@ -9,6 +9,7 @@
 #include "base/handles.h"
 #include "framework/page_kit.h"
 #include "framework/page_queries.h"
+#include "framework/preview_cache.h"
 #include "pages/appearance/font_spec.h"
 
 // One element of the window system that the user can pick: its label, and the font and system
@@ -65,12 +66,7 @@ private:
 
     int selected_ = 2;
     bool facesListed_ = false;
-    // The preview, drawn off screen once per change and copied on every paint.
-    OwnedBitmap preview_;
-    SIZE previewSize_ = {};
-    bool previewLandscape_ = false;
-    bool previewStale_ = true;
-    unsigned previewVersion_ = 0;   // the settings version the preview was drawn at
+    PreviewCache preview_;
 };
 
 std::unique_ptr<SettingsPage> CreateAppearancePage(PageHost& host);

@@ -139,7 +139,7 @@ void SizePage::SelectSlot(int slot, bool moveList) {
 }
 
 void SizePage::Repaint() {
-    previewStale_ = true;
+    preview_.Invalidate();
     if (hwnd) {
         InvalidateRect(hwnd, nullptr, TRUE);
         UpdateWindow(hwnd);
@@ -192,7 +192,6 @@ std::optional<BOOL> SizePage::OnOtherMessage(UINT message, WPARAM wParam, LPARAM
     return std::nullopt;
 }
 
-// The preview is drawn off screen when something changed and copied on every paint.
 void SizePage::PaintPreview(HDC dc) {
     RECT client;
     GetClientRect(hwnd, &client);
@@ -204,23 +203,7 @@ void SizePage::PaintPreview(HDC dc) {
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
         if (r.top - 4 < frame.bottom) frame.bottom = r.top - 4;
     }
-    const SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
-    if (size.cx <= 0 || size.cy <= 0) return;
-    if (previewStale_ || !preview_ || size.cx != previewSize_.cx || size.cy != previewSize_.cy ||
-        previewVersion_ != host().SettingsVersion()) {
-        preview_.reset(CreateCompatibleBitmap(dc, size.cx, size.cy));
-        MemoryDc memory(CreateCompatibleDC(dc));
-        if (!preview_ || !memory) return;
-        DcSelection bitmap(memory.get(), preview_.get());
-        DrawPreview(memory.get(), RECT{0, 0, size.cx, size.cy});
-        previewSize_ = size;
-        previewVersion_ = host().SettingsVersion();
-        previewStale_ = false;
-    }
-    MemoryDc memory(CreateCompatibleDC(dc));
-    if (!memory) return;
-    DcSelection bitmap(memory.get(), preview_.get());
-    BitBlt(dc, frame.left, frame.top, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
+    preview_.Paint(dc, frame, host(), 0, [this](HDC memory, const RECT& r) { DrawPreview(memory, r); });
 }
 
 void SizePage::DrawPreview(HDC dc, const RECT& f) const {

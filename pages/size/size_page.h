@@ -8,6 +8,7 @@
 #include "base/handles.h"
 #include "framework/page_kit.h"
 #include "framework/page_queries.h"
+#include "framework/preview_cache.h"
 
 // One metric: its label, where it is kept, its range and its value.
 struct SizeItem {
@@ -55,10 +56,7 @@ private:
     void DrawPreview(HDC dc, const RECT& frame) const;
 
     int current_ = kCaptionSlot;
-    OwnedBitmap preview_;
-    SIZE previewSize_ = {};
-    unsigned previewVersion_ = 0;
-    bool previewStale_ = true;
+    PreviewCache preview_;   // drawn off screen once per change
 };
 
 std::unique_ptr<SettingsPage> CreateSizePage(PageHost& host);

@@ -5,7 +5,7 @@
 #include <commctrl.h>   // CLR_NONE
 #include <gtest/gtest.h>
 
-#include "support/gdi_slots.h"
+#include "support/gdi.h"
 
 #include <functional>
 #include <optional>

@@ -11,7 +11,7 @@
 #include "store/registry.h"
 #include "store/store.h"
 #include "support/app_fixture.h"
-#include "support/gdi_slots.h"
+#include "support/gdi.h"
 #include "support/modal.h"
 
 namespace {
@@ -172,36 +172,20 @@ TEST_F(AppearanceTest, SaveWritesEveryValueInOrderAndUnreadableColoursKeepTheDef
     EXPECT_EQ(page->sysColors[2], 0x990000u);
 }
 
-COLORREF PixelOf(HWND page, int x, int y) {
-    RECT client;
-    GetClientRect(page, &client);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SendMessageW(page, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-    COLORREF pixel = GetPixel(memory, x, y);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixel;
-}
-
 TEST_F(AppearanceTest, ThePreviewShowsTheColoursAndKeepsItsObjects) {
     RECT area;
     GetWindowRect(GetDlgItem(dialog, IDC_GUI_PREVIEW), &area);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
     const int left = area.left, top = area.top;
-    EXPECT_EQ(PixelOf(dialog, left + 10, top + 8), 0x808080u) << "inactive caption bar";
-    EXPECT_EQ(PixelOf(dialog, left + 70, top + 68), 0x990000u) << "active caption bar";
+    EXPECT_EQ(PrintedPixel(dialog, left + 10, top + 8), 0x808080u) << "inactive caption bar";
+    EXPECT_EQ(PrintedPixel(dialog, left + 70, top + 68), 0x990000u) << "active caption bar";
     const int belowThumb = top + GetSystemMetrics(SM_CYVSCROLL) + 45;
-    EXPECT_EQ(PixelOf(dialog, area.right - 3, belowThumb), 0xFFFFFFu) << "scroll bar track";
-    EXPECT_EQ(PixelOf(dialog, area.right - 3, top + 3), 0xC0C0C0u) << "scroll bar button in 3D grey";
+    EXPECT_EQ(PrintedPixel(dialog, area.right - 3, belowThumb), 0xFFFFFFu) << "scroll bar track";
+    EXPECT_EQ(PrintedPixel(dialog, area.right - 3, top + 3), 0xC0C0C0u) << "scroll bar button in 3D grey";
 
     page->sysColors[COLOR_ACTIVECAPTION] = 0x00AA00;
     page->SelectElement(2, true);
-    EXPECT_EQ(PixelOf(dialog, left + 70, top + 68), 0x00AA00u) << "a change shows at once";
+    EXPECT_EQ(PrintedPixel(dialog, left + 70, top + 68), 0x00AA00u) << "a change shows at once";
 
     // In landscape the active window stands (70, 20) from the inactive one, not (60, 60).
     StopProgram();
@@ -211,7 +195,7 @@ TEST_F(AppearanceTest, ThePreviewShowsTheColoursAndKeepsItsObjects) {
     dialog = page->hwnd;
     GetWindowRect(GetDlgItem(dialog, IDC_GUI_PREVIEW), &area);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
-    EXPECT_EQ(PixelOf(dialog, area.left + 80, area.top + 28), 0x990000u) << "active caption bar in landscape";
+    EXPECT_EQ(PrintedPixel(dialog, area.left + 80, area.top + 28), 0x990000u) << "active caption bar in landscape";
     EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_GUI_BOLD, WM_GETTEXTLENGTH, 0, 0), 4) << "\"Bold\" in landscape";
 
     // Each selection draws the preview again and repaints the page.

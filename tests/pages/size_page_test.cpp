@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "store/registry.h"
 #include "support/app_fixture.h"
+#include "support/gdi.h"
 #include "support/modal.h"
 
 namespace {
@@ -87,31 +88,15 @@ TEST_F(SizePageTest, TheEditKeepsWhatWasTypedAndTheSlotItsRange) {
     EXPECT_NE(TitleText().find(L"*"), std::wstring::npos);
 }
 
-COLORREF PixelOf(HWND window, int x, int y) {
-    HDC screen = GetDC(nullptr);
-    RECT client;
-    GetClientRect(window, &client);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-    COLORREF pixel = GetPixel(memory, x, y);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixel;
-}
-
 TEST_F(SizePageTest, EachPreviewShowsTheOtherPagesChanges) {
     auto* look = FindPageAnswering<AppearancePage>(session());
     ASSERT_NE(look, nullptr);
     // The size preview's window: its caption bar in the appearance page's colour.
     const int x = 5 + 5 + 4, y = 5 + 5 + 3;
-    EXPECT_EQ(PixelOf(dialog, x, y), 0x990000u);
+    EXPECT_EQ(PrintedPixel(dialog, x, y), 0x990000u);
     look->sysColors[COLOR_ACTIVECAPTION] = 0x0000CC;
     session().NoteColorChoice();
-    EXPECT_EQ(PixelOf(dialog, x, y), 0x0000CCu) << "a colour chosen on the GUI page";
+    EXPECT_EQ(PrintedPixel(dialog, x, y), 0x0000CCu) << "a colour chosen on the GUI page";
 
     // The appearance preview's inactive caption is as high as the size page's caption height.
     HWND gui = look->hwnd;
@@ -119,10 +104,10 @@ TEST_F(SizePageTest, EachPreviewShowsTheOtherPagesChanges) {
     GetWindowRect(GetDlgItem(gui, IDC_GUI_PREVIEW), &area);
     MapWindowPoints(nullptr, gui, reinterpret_cast<POINT*>(&area), 2);
     const int captionRow = area.top + 5 + 30;   // below a 23-pixel caption, inside a 40-pixel one
-    EXPECT_NE(PixelOf(gui, area.left + 10, captionRow), 0x808080u);
+    EXPECT_NE(PrintedPixel(gui, area.left + 10, captionRow), 0x808080u);
     Choose(4);
     Type(L"40");
-    EXPECT_EQ(PixelOf(gui, area.left + 10, captionRow), 0x808080u) << "a caption height set on the Size page";
+    EXPECT_EQ(PrintedPixel(gui, area.left + 10, captionRow), 0x808080u) << "a caption height set on the Size page";
 }
 
 }  // namespace
