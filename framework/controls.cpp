@@ -31,6 +31,15 @@ std::optional<int> SelectedLine(HWND dialog, int id) {
     return static_cast<int>(line);
 }
 
+std::wstring LineText(HWND dialog, int id, int line) {
+    LRESULT length = SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, line, 0);
+    if (length == CB_ERR || length < 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, line, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
 void EnableControl(HWND dialog, int id, bool enabled) {
     if (HWND control = GetDlgItem(dialog, id)) EnableWindow(control, enabled);
 }

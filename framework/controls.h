@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 
 void SetChecked(HWND dialog, int id, bool checked);
 bool IsChecked(HWND dialog, int id);
@@ -15,6 +16,8 @@ void FillNumberList(HWND dialog, int id, std::span<const int> numbers, const wch
 // Selects a line, or none for an index outside the list.
 void SelectLine(HWND dialog, int id, int line);
 std::optional<int> SelectedLine(HWND dialog, int id);
+// The text of a line of a drop-down list, empty for no such line.
+std::wstring LineText(HWND dialog, int id, int line);
 void EnableControl(HWND dialog, int id, bool enabled);
 
 // A number edit: writes the number in decimal; reads the number the text starts with, nullopt

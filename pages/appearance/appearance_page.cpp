@@ -130,21 +130,12 @@ const kit::Setting<AppearancePage> kSettings[] = {
     {.subkey = L"GWE", .name = L"SysColor", .live = LiveRoot::System, .binary = &kColors},
 };
 
-std::wstring ComboText(HWND dialog, int id, int line) {
-    LRESULT length = SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, line, 0);
-    if (length == CB_ERR || length < 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, line, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
 // Selects every line whose text is exactly `text`, so that the last such line stays selected;
 // without one the list keeps its selection.
 void SelectMatching(HWND dialog, int id, const std::wstring& text) {
     LRESULT count = SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i)
-        if (SameName(ComboText(dialog, id, static_cast<int>(i)), text))
+        if (SameName(LineText(dialog, id, static_cast<int>(i)), text))
             SendDlgItemMessageW(dialog, id, CB_SETCURSEL, i, 0);
 }
 
@@ -291,7 +282,7 @@ bool AppearancePage::OnCommand(WORD id, WORD code) {
         if (code != CBN_SELCHANGE) return false;
         auto line = SelectedLine(hwnd, id);
         if (!line) return true;
-        const std::wstring text = ComboText(hwnd, id, *line);
+        const std::wstring text = LineText(hwnd, id, *line);
         for (int n = 0; n < kElementCount; ++n) {
             if (elements[n].defined && SameName(elements[n].label, text)) {
                 SelectElement(n, false);
@@ -303,14 +294,14 @@ bool AppearancePage::OnCommand(WORD id, WORD code) {
     case IDC_GUI_FACE: {
         if (code != CBN_SELCHANGE || !e.font) return false;
         host().NoteUserChange();
-        if (auto line = SelectedLine(hwnd, id)) e.font->SetFace(ComboText(hwnd, id, *line));
+        if (auto line = SelectedLine(hwnd, id)) e.font->SetFace(LineText(hwnd, id, *line));
         break;
     }
     case IDC_GUI_SIZE: {
         if (code != CBN_SELCHANGE || !e.font) return false;
         host().NoteUserChange();
         auto line = SelectedLine(hwnd, id);
-        int size = line ? static_cast<int>(std::wcstol(ComboText(hwnd, id, *line).c_str(), nullptr, 10)) : 0;
+        int size = line ? static_cast<int>(std::wcstol(LineText(hwnd, id, *line).c_str(), nullptr, 10)) : 0;
         if (size <= 0) return true;
         e.font->SetDisplaySize(size);
         break;

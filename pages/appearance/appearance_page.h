@@ -10,7 +10,7 @@
 #include "framework/page_kit.h"
 #include "framework/page_queries.h"
 #include "framework/preview_cache.h"
-#include "pages/appearance/font_spec.h"
+#include "pages/appearance/system_font.h"
 
 // One element of the window system that the user can pick: its label, and the font and system
 // colour it uses (several elements share one).

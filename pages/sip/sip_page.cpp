@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
 #include "base/handles.h"
 #include "base/strings.h"
 #include "framework/controls.h"
@@ -32,19 +30,6 @@ bool IsRisky(const std::wstring& clsid) {
 
 std::wstring ClassKey(const std::wstring& clsid) { return L"CLSID\\" + clsid; }
 
-// A string below an open key, read without creating anything: enumerating every class on the
-// device must not leave an empty key behind in each.
-std::optional<std::wstring> StringBelow(HKEY parent, const std::wstring& path, const wchar_t* name, size_t maxBytes) {
-    RegKey key;
-    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return std::nullopt;
-    std::vector<wchar_t> buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
-    DWORD type = 0, bytes = static_cast<DWORD>(maxBytes);
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::nullopt;
-    return std::wstring(buffer.data());
-}
-
 std::wstring Cut(const std::wstring& text, size_t chars) { return text.substr(0, chars); }
 
 }  // namespace
@@ -53,17 +38,18 @@ SipPage::SipPage(PageHost& host) : KitPage(host, IDD_SIP) {}
 
 bool SipPage::ReadMethod(InputMethodEntry& entry, HKEY classes, const std::wstring& clsid) {
     entry = InputMethodEntry{};
-    // Most classes are no input method: one open tells.
+    // Most classes are no input method: one open tells. Every key is opened read-only: listing the
+    // device's classes must not leave an empty key behind in each.
     RegKey method;
     if (RegOpenKeyExW(classes, (clsid + L"\\" + kMethodKey).c_str(), 0, KEY_QUERY_VALUE, method.put()) != ERROR_SUCCESS)
         return false;
     // The first name, with room for a whole name: a long one survives a rename.
-    std::wstring origName = StringBelow(method.get(), L"", L"origname", (kNameChars + 1) * sizeof(wchar_t)).value_or(L"");
-    auto state = StringBelow(method.get(), L"", nullptr, 128);
+    std::wstring origName = QueryRegistryString(method.get(), L"", L"origname", (kNameChars + 1) * sizeof(wchar_t)).value_or(L"");
+    auto state = QueryRegistryString(method.get(), L"", nullptr, 128);
     if (!state) return false;
     const bool enabled = !state->empty() && state->front() == L'1';
     if (!enabled && origName.empty()) return false;
-    auto name = StringBelow(classes, clsid, nullptr, (kNameChars + 1) * sizeof(wchar_t));
+    auto name = QueryRegistryString(classes, clsid, nullptr, (kNameChars + 1) * sizeof(wchar_t));
     if (!name) return false;
     entry.clsid = clsid;
     entry.name = Cut(*name, kNameChars);
@@ -136,8 +122,6 @@ int SipPage::SelectedIndex() const {
     return mark >= 0 && mark < methodCount ? static_cast<int>(mark) : 0;
 }
 
-void SipPage::Changed() { host().NoteUserChange(); }
-
 BOOL SipPage::OnInitDialog() {
     SHINITDLGINFO info = {SHIDIM_FLAGS, hwnd, SHIDIF_SIZEDLG};
     SHInitDialog(&info);
@@ -196,16 +180,16 @@ bool SipPage::OnCommand(WORD id, WORD code) {
             MessageBoxW(host().MessageOwner(), LoadResString(kRiskyQuestion), LoadResString(kWarning),
                         MB_YESNO | MB_TOPMOST) != IDYES)
             return true;
-        Changed();
+        host().NoteUserChange();
         defaultIndex = i;
         methods[i].enabled = 1;
         break;
     case IDC_SIP_RESTORE:
-        Changed();
+        host().NoteUserChange();
         methods[i].name = Cut(methods[i].origName, kNameChars);
         break;
     case IDC_SIP_TOGGLE:
-        Changed();
+        host().NoteUserChange();
         methods[i].enabled = methods[i].enabled ? 0 : 1;
         break;
     }
@@ -223,7 +207,7 @@ std::optional<LRESULT> SipPage::OnNotify(const NMHDR& header) {
         const auto& edit = reinterpret_cast<const NMLVDISPINFOW&>(header);
         if (!edit.item.pszText) return std::nullopt;   // cancelled
         const int i = SelectedIndex();
-        Changed();
+        host().NoteUserChange();
         methods[i].name = Cut(edit.item.pszText, kNameChars);
         RefreshControls();
     } else if (header.code == LVN_ITEMCHANGED) {
@@ -233,7 +217,7 @@ std::optional<LRESULT> SipPage::OnNotify(const NMHDR& header) {
         const int ticked = ((change.uNewState & LVIS_STATEIMAGEMASK) >> 12) != 1 ? 1 : 0;
         InputMethodEntry& method = methods[change.iItem];
         if (ticked != method.enabled) {
-            Changed();
+            host().NoteUserChange();
             method.enabled = ticked;
             RefreshControls();
         }

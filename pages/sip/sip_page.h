@@ -48,7 +48,6 @@ protected:
 private:
     void RefreshControls();
     int SelectedIndex() const;
-    void Changed();
     void ReadMethods();
 
     bool methodsRead_ = false;

@@ -112,10 +112,8 @@ void SizePage::FillList() {
 BOOL SizePage::OnInitDialog() {
     SHINITDLGINFO info = {SHIDIM_FLAGS, hwnd, SHIDIF_SIZEDLG};
     SHInitDialog(&info);
+    // The grab, just before, has filled the list and the value.
     SendDlgItemMessageW(hwnd, IDC_SIZE_ARROWS, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, IDC_SIZE_VALUE)), 0);
-    // The grab ran before the dialog's controls could be filled.
-    FillList();
-    SelectSlot(current_, true);
     return TRUE;
 }
 
@@ -133,7 +131,7 @@ void SizePage::SelectSlot(int slot, bool moveList) {
         }
         SetDlgItemTextW(hwnd, IDC_SIZE_LABEL, item.label.c_str());
         SetNumber(hwnd, IDC_SIZE_VALUE, item.value);
-        SendDlgItemMessageW(hwnd, IDC_SIZE_ARROWS, UDM_SETRANGE32, item.minimum, item.maximum);
+        SetUpDown(hwnd, IDC_SIZE_ARROWS, item.minimum, item.maximum, item.value);
     }
     Repaint();
 }
@@ -151,8 +149,7 @@ bool SizePage::OnCommand(WORD id, WORD code) {
     if (id == IDC_SIZE_METRIC && code == CBN_SELCHANGE) {
         auto line = SelectedLine(hwnd, id);
         if (!line) return true;
-        wchar_t text[260] = {};
-        SendDlgItemMessageW(hwnd, id, CB_GETLBTEXT, *line, reinterpret_cast<LPARAM>(text));
+        const std::wstring text = LineText(hwnd, id, *line);
         for (int slot = 0; slot < kSlotCount; ++slot) {
             if (slots[slot].inUse && SameName(slots[slot].label, text)) {
                 SelectSlot(slot, false);

@@ -1,4 +1,4 @@
-#include "pages/appearance/font_spec.h"
+#include "pages/appearance/system_font.h"
 
 #include <cstdlib>
 
