@@ -96,7 +96,8 @@ void RefreshControl(HINSTANCE instance, HWND control, WORD id, DWORD style, cons
         if (title.isOrdinal) {
             if ((style & 0x0F) == SS_ICON) ReplaceImage(instance, control, IMAGE_ICON, title.ordinal);
             else if ((style & 0x0F) == SS_BITMAP) ReplaceImage(instance, control, IMAGE_BITMAP, title.ordinal);
-        } else if (id != kDefaultMethodLine) {
+        } else if (id != kDefaultMethodLine && title.text[0] != L'\0') {
+            // A control without text in its template is one its page writes at run time.
             SetWindowTextW(control, title.text);
         }
         break;
