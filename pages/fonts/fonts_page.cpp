@@ -31,7 +31,7 @@ constexpr UINT kTextChars = 512;
 
 // Room an install wants in the object store beyond the file itself.
 constexpr ULONGLONG kSpareBytes = 0x80000;
-// The file-name part of the list's first column, and the second column.
+// Pixels at 96 dpi: the active list's "Font file" column, and the room left for a scroll bar.
 constexpr int kFileColumnWidth = 80;
 constexpr int kListMargin = 13;
 constexpr size_t kInstallDirBytes = 960;
