@@ -11,6 +11,7 @@
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
 #include "store/registry.h"
+#include "store/store.h"
 #include "support/app_fixture.h"
 #include "support/gdi.h"
 #include "support/modal.h"
@@ -162,6 +163,22 @@ TEST_F(ThemeTest, ColoursComeFromTheirKeyAndTheLiveDeviceIsTheRealOne) {
     EXPECT_FALSE(KeyExists(L"SYSTEM\\SOFTWARE\\Microsoft\\Color", nullptr)) << "nothing below SYSTEM";
     EXPECT_TRUE(page->LoadFrom(L"system"));
     EXPECT_EQ(page->ColorValue(26), 0x010203u * 26) << "read back from the device, the name in any case";
+
+    // A configuration file takes them as records of the same subkey and reads them back.
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"orvanel_theme_test.ov";
+    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    {
+        auto file = OpenFileStoreForWriting(L"@" + path, nullptr);
+        page->Save(*file);
+    }
+    WriteDword(L"", kColorKey, L"26", 0x123456);
+    page->LoadFrom(kSystemStoreKey);
+    EXPECT_TRUE(page->LoadFrom(L"@" + path));
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(page->ColorValue(26), 0x010203u * 26);
+    EXPECT_EQ(page->ColorValue(7), 0xC6C3C6u);
 }
 
 TEST_F(ThemeTest, TheChooserChangesAColourOnlyWhenAColourIsChosen) {
