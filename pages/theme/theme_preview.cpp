@@ -91,12 +91,14 @@ void ThemePage::DrawThemeLayers() {
             if (watermark_) break;
         }
     }
-    // The watermark below everything; without one the Today area is white.
-    if (watermark_) {
+    // The watermark below everything, its top-left part; where it has no pixels (no watermark, or
+    // a small one) the Today area is white.
+    PatBlt(picture, 0, kWatermarkTop, kPictureWidth, kWatermarkHeight, WHITENESS);
+    BITMAP size = {};
+    if (watermark_ && GetObjectW(watermark_.get(), sizeof size, &size)) {
         DcSelection select(work, watermark_.get());
-        BitBlt(picture, 0, kWatermarkTop, kPictureWidth, kWatermarkHeight, work, 0, 0, SRCCOPY);
-    } else {
-        PatBlt(picture, 0, kWatermarkTop, kPictureWidth, kWatermarkHeight, WHITENESS);
+        BitBlt(picture, 0, kWatermarkTop, size.bmWidth < kPictureWidth ? size.bmWidth : kPictureWidth,
+               size.bmHeight < kWatermarkHeight ? size.bmHeight : kWatermarkHeight, work, 0, 0, SRCCOPY);
     }
     if (today_ && todayMask_) {
         DcSelection select(work, today_.get());
@@ -132,12 +134,11 @@ RECT ThemePage::ControlRect(int id) const {
     return r;
 }
 
-// Portrait: the picture at (0, 5), stretched by the screen's scale. Landscape: the note of
-// control 1059 instead. Both: the selected item's colour or gradient in the bar of control 1051
+// Portrait: the picture at (0, 5), stretched by the screen's scale, composed first when out of
+// date. Landscape: the note of control 1059 instead. Both: the selected item's colour or gradient in the bar of control 1051
 // (its place is read at each paint, so it follows the page into either orientation).
 void ThemePage::Paint(HDC dc) {
     if (!hwnd || !dc || !EnsureDrawingObjects()) return;
-    if (!composed_) DrawThemeLayers();
     if (IsLandscape()) {
         HWND note = GetDlgItem(hwnd, IDC_THEME_LANDSCAPE_NOTE);
         wchar_t text[128] = {};
@@ -151,6 +152,7 @@ void ThemePage::Paint(HDC dc) {
         SetTextColor(dc, oldColor);
         SetBkMode(dc, oldMode);
     } else {
+        if (!composed_) DrawThemeLayers();
         const int scale = host().Scale();
         if (scale == 1) {
             BitBlt(dc, 0, kPictureTop, kPictureWidth, kPictureHeight, pictureDc_.get(), 0, 0, SRCCOPY);

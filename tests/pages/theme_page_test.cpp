@@ -67,6 +67,13 @@ Pixels MaskPixels(WORD id) {
     });
 }
 
+// A 1 x 1 GIF whose one pixel is red, as the second watermark the page looks for.
+constexpr wchar_t kWatermark[] = L"\\Windows\\stWater.gif";
+constexpr unsigned char kRedDot[] = {
+    'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0, 0, 0, 0, 0,
+    ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, ';',
+};
+
 bool Near(COLORREF a, COLORREF b) {
     return std::abs(GetRValue(a) - GetRValue(b)) <= 2 && std::abs(GetGValue(a) - GetGValue(b)) <= 2 &&
            std::abs(GetBValue(a) - GetBValue(b)) <= 2;
@@ -80,6 +87,7 @@ protected:
         Start();
     }
     void TearDown() override {
+        DeleteFileW(kWatermark);
         for (size_t i = 0; i < device.size(); ++i) {
             if (device[i] == 0xFFFFFFFF) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kColorKey, Name(kNumbers[i]).c_str());
             else WriteDword(L"", kColorKey, Name(kNumbers[i]).c_str(), device[i]);
@@ -200,11 +208,20 @@ TEST_F(ThemeTest, TheChooserChangesAColourOnlyWhenAColourIsChosen) {
     EXPECT_EQ(session().changeCount, 1);
 }
 
-TEST_F(ThemeTest, ThePictureAndTheBarShowTheColoursOnce) {
+TEST_F(ThemeTest, ThePictureAndTheBarShowTheColoursOnceAndKeepTheirObjects) {
     const RECT bar = Rect(IDC_THEME_BAR);
     const int middle = (bar.top + bar.bottom) / 2;
+    // Without "tdywater.gif" the watermark is "stWater.gif", at the top left of the Today area.
+    {
+        FileHandle file(CreateFileW(kWatermark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file.get(), kRedDot, sizeof kRedDot, &written, nullptr));
+    }
+    page->LoadFrom(kSystemStoreKey);
     // "Status bar": a flat bar; the picture is composed once, whatever the number of paints.
     Pixels page1 = PrintedClient(dialog);
+    EXPECT_EQ(page1(0, kTop + 26), 0x0000FFu) << "the watermark's one pixel";
+    EXPECT_EQ(page1(1, kTop + 26), 0xFFFFFFu) << "white beyond it";
     const int composed = page->Compositions();
     for (int x = bar.left; x < bar.right; ++x) ASSERT_EQ(page1(x, middle), 0xC6C3C6u) << x;
     PrintedClient(dialog);
@@ -242,6 +259,15 @@ TEST_F(ThemeTest, ThePictureAndTheBarShowTheColoursOnce) {
             ASSERT_EQ(red(x, kTop + y), mine ? 0x0000FFu : page1(x, kTop + y)) << x << "," << y;
         }
     EXPECT_GT(painted, 240 * 20) << "the command bar";
+
+    // Repeated refreshes keep their GDI objects, the bubble's and the watermark's included.
+    Choose(L"Critical tooltip");
+    const size_t free = FreeGdiSlots();
+    for (int i = 0; i < 50; ++i) {
+        page->LoadFrom(kSystemStoreKey);
+        PrintedPixel(dialog, 0, 0);
+    }
+    EXPECT_EQ(FreeGdiSlots(), free);
 }
 
 TEST_F(ThemeTest, LandscapeShowsTheNoteAndTheBarWithoutFlashing) {
@@ -259,15 +285,6 @@ TEST_F(ThemeTest, LandscapeShowsTheNoteAndTheBarWithoutFlashing) {
     const RECT bar = Rect(IDC_THEME_BAR);
     EXPECT_EQ(shown(bar.left, (bar.top + bar.bottom) / 2), 0xE76D08u) << "the bar";
     EXPECT_NE(shown(30, kTop + 10), 0xE76D08u) << "no picture";
-
-    // Repeated refreshes keep their GDI objects, the bubble's and the watermark's included.
-    Choose(L"Critical tooltip");
-    const size_t free = FreeGdiSlots();
-    for (int i = 0; i < 50; ++i) {
-        page->LoadFrom(kSystemStoreKey);
-        PrintedPixel(dialog, 0, 0);
-    }
-    EXPECT_EQ(FreeGdiSlots(), free);
 }
 
 }  // namespace
