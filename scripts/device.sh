@@ -143,8 +143,13 @@ fill_store() {
     copy_fonts /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
         /usr/share/fonts/truetype/freefont/FreeSans.ttf "$store/Windows"
     copy_fonts /usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf "$store/My Documents"
-    # The Today screen's watermark: a soft blue wash, as the device's default theme has.
-    convert -size 240x320 'gradient:#ffffff-#d8e4f4' -colors 64 "GIF:$store/Windows/tdywater.gif"
+    # The Today screen's watermark: a soft blue wash with two lighter sweeps, as the device's
+    # default theme has (the Today items stand on its top part). No dithering: the same bytes
+    # on every run.
+    convert -size 240x320 'gradient:#ffffff-#b9d0ee' \
+        \( -size 240x320 xc:none -fill '#ffffff90' -draw 'ellipse 260,-120 300,200 0,360' \
+           -fill '#dfe9f8a0' -draw 'ellipse 40,420 260,300 0,360' \) \
+        -composite +dither -colors 128 "GIF:$store/Windows/tdywater.gif"
 }
 
 create_device() {
