@@ -217,6 +217,13 @@ private:
 
 bool IsPpcSheetWindow(HWND wnd) { return wnd && GetPropW(wnd, kStateProperty) != nullptr; }
 
+void FitSheetToScreen(HWND sheet) {
+    auto* state = sheet ? static_cast<SheetState*>(GetPropW(sheet, kStateProperty)) : nullptr;
+    if (!state) return;
+    MakeFullScreen(sheet);
+    Layout(sheet, *state);
+}
+
 INT_PTR PpcPropertySheet(PROPSHEETHEADERW* header) {
     if (!header) return -1;
     // The program's header follows the device's layout: fix its size and drop the flags that

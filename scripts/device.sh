@@ -2,11 +2,12 @@
 # The emulated Pocket PC: a Wine prefix with the device's registry, its object store on drive O:
 # and its ROM image on drive R:, shown in a Wine virtual desktop of the device's screen size.
 #
-#   scripts/device.sh run [--landscape|--hidpi]          start Orvanel on the device
-#   scripts/device.sh screenshots [--landscape|--hidpi]  photograph the six pages, headless
-#   scripts/device.sh reset                              factory state: a new device
-#   scripts/device.sh uninstall [--delete-data]          remove Orvanel from the device
-#   scripts/device.sh bench [RUNS]                       time Orvanel's start against a minimal sheet
+#   scripts/device.sh run [--landscape] [--hidpi]          start Orvanel on the device
+#   scripts/device.sh screenshots [--landscape] [--hidpi]  photograph the six pages, headless
+#   scripts/device.sh rotate                               turn the running device's screen
+#   scripts/device.sh reset                                factory state: a new device
+#   scripts/device.sh uninstall [--delete-data]            remove Orvanel from the device
+#   scripts/device.sh bench [RUNS]                         time Orvanel's start against a minimal sheet
 #
 # BUILD (default: build) is the build tree: it holds orvanel.exe, the capture helper and the
 # device itself (BUILD/device).
@@ -33,14 +34,21 @@ die() { printf 'device: %s\n' "$*" >&2; exit 1; }
 
 # ---- The screen ---------------------------------------------------------------------------------
 
+# 240x320 at 96 dpi; --hidpi doubles it (480x640 at 192 dpi); --landscape turns it on its side.
 screen=240x320 dpi=96 suffix=""
 set_screen() {
-    case "${1:-}" in
-        "") ;;
-        --landscape) screen=320x240 suffix=-landscape ;;
-        --hidpi) screen=480x640 dpi=192 suffix=-hidpi ;;
-        *) die "unknown screen option '$1' (use --landscape or --hidpi)" ;;
-    esac
+    local landscape="" hidpi="" option
+    for option in "$@"; do
+        case "$option" in
+            "") ;;
+            --landscape) landscape=1 ;;
+            --hidpi) hidpi=1 ;;
+            *) die "unknown screen option '$option' (use --landscape and/or --hidpi)" ;;
+        esac
+    done
+    local short=240 long=320
+    [ -n "$hidpi" ] && { short=480 long=640 dpi=192 suffix=-hidpi; }
+    if [ -n "$landscape" ]; then screen="${long}x$short" suffix="$suffix-landscape"; else screen="${short}x$long"; fi
     if [ "$dpi" = 96 ]; then export ORVANEL_SCREEN="$screen"; else export ORVANEL_SCREEN="$screen@$dpi"; fi
 }
 
@@ -261,7 +269,7 @@ run_interactive() {
 }
 
 cmd_run() {
-    set_screen "${1:-}"
+    set_screen "$@"
     local headless=""
     [ -z "${DISPLAY:-}" ] && headless=1
     need_display
@@ -279,7 +287,7 @@ cmd_run() {
 }
 
 cmd_screenshots() {
-    set_screen "${1:-}"
+    set_screen "$@"
     unset DISPLAY
     start_display
     create_device
@@ -352,11 +360,25 @@ cmd_bench() {
     return "$status"
 }
 
+# Turns the screen of the device while the program runs, as the user of the device turns it:
+# width and height change places (240x320 and 320x240; 480x640 and 640x480 at 192 dpi). The
+# device's desktop takes the new size and every program in it hears of it (docs/wine.md).
+cmd_rotate() {
+    [ -f "$device/.orvanel-device" ] || die "there is no device yet (make run creates it)"
+    [ -n "${DISPLAY:-}" ] || die "no display: the device is shown only with one (make run)"
+    [ -n "$(prefix_programs "$device" 2>/dev/null || true)" ] || say "no program runs on the device"
+    local capture
+    capture="$(capture_exe)" || exit 1
+    wine "$(winepath_w "$capture")" --turn | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
 case "${1:-}" in
     run) shift; cmd_run "$@" ;;
+    rotate) shift; cmd_rotate "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     screenshots) shift; cmd_screenshots "$@" ;;
     reset) shift; cmd_reset "$@" ;;
     uninstall) shift; cmd_uninstall "$@" ;;
-    *) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    *) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

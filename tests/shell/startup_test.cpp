@@ -338,7 +338,7 @@ TEST_F(Orientation, StartingInLandscapeRelaysOutAtOnceAndPortraitDoesNothing) {
 
 TEST_F(Orientation, AMissingTemplateIsReportedAndTheScrollBarCleared) {
     StartProgram();
-    EXPECT_FALSE(ApplyDialogLayout(GetModuleHandleW(nullptr), PageWindow(0), 9999));
+    EXPECT_FALSE(ApplyDialogLayout(GetModuleHandleW(nullptr), PageWindow(0), 9999, session().pages[0]->images));
     session().pages[2]->landscapeDialogId = 9999;
     SetDeviceScreenForTests(320, 240, 96);
     ModalScript boxes;

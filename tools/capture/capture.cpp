@@ -15,6 +15,12 @@
 //   --exit-file FILE     write the program's exit code there, in decimal: a Unix exit status
 //                        keeps only the low 8 bits, and the device needs all of 3010 (reset)
 //
+//   capture --turn
+//
+//   turns the screen of the desktop it runs in: width and height change places (the display
+//   settings change), and every program in the desktop is told the new size as on a desktop
+//   whose screen changes. Exit code 0 when the screen turned.
+//
 // Exit code: the program's own exit code; 200 and a message on stderr when capture itself
 // fails (bad arguments, the program does not start, no window, a picture cannot be written);
 // then the exit file holds nothing.
@@ -45,6 +51,7 @@ struct Options {
     DWORD timeoutMs = 20000;
     std::wstring exitFile;
     std::wstring commandLine;
+    bool turn = false;
 };
 
 void Fail(const char* what, const std::wstring& detail = L"") {
@@ -94,6 +101,8 @@ bool ParseArguments(int argc, wchar_t** argv, Options& options) {
             int seconds = _wtoi(argv[++i]);
             if (seconds <= 0) { Fail("bad timeout", argv[i]); return false; }
             options.timeoutMs = static_cast<DWORD>(seconds) * 1000;
+        } else if (arg == L"--turn") {
+            options.turn = true;
         } else if (arg == L"--shots" && i + 1 < argc) {
             options.shotDir = argv[++i];
             while (i + 1 < argc && std::wcsncmp(argv[i + 1], L"--", 2) != 0) options.shotNames.push_back(argv[++i]);
@@ -103,6 +112,7 @@ bool ParseArguments(int argc, wchar_t** argv, Options& options) {
             return false;
         }
     }
+    if (i >= argc && options.turn) return true;
     if (i >= argc) { Fail("no program given (capture [options] -- PROGRAM [ARGS])"); return false; }
     for (int first = i; i < argc; ++i) {
         if (i > first) options.commandLine += L' ';
@@ -298,11 +308,34 @@ bool TakeShots(HWND main, const Options& options) {
     return ok;
 }
 
+// Swaps the width and height of the screen through the display settings.
+int TurnScreen() {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
+        Fail("cannot read the display settings");
+        return kCaptureFailed;
+    }
+    DWORD width = mode.dmPelsHeight, height = mode.dmPelsWidth;
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+    if (result != DISP_CHANGE_SUCCESSFUL) {
+        std::fprintf(stderr, "capture: the screen cannot become %lux%lu (display change result %ld)\n",
+                     static_cast<unsigned long>(width), static_cast<unsigned long>(height), result);
+        return kCaptureFailed;
+    }
+    std::printf("capture: the screen is %dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ParseArguments(argc, argv, options)) return kCaptureFailed;
+    if (options.turn) return TurnScreen();
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
