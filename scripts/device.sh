@@ -258,9 +258,20 @@ take_screenshots() {
 # Shows the program on the display until it ends; a device reset (exit code 3010) starts it
 # again, as the device does after it has restarted.
 run_interactive() {
+    local turned
     while true; do
         launch -- || true
         power_off
+        if [ -f "$device/.turn" ]; then
+            # A turn the running desktop could not take (see cmd_rotate): start again turned.
+            turned="$(cat "$device/.turn")"
+            rm -f "$device/.turn"
+            screen="$turned"
+            if [ "$dpi" = 96 ]; then export ORVANEL_SCREEN="$screen"; else export ORVANEL_SCREEN="$screen@$dpi"; fi
+            configure_screen
+            say "the device starts again on a $screen screen"
+            continue
+        fi
         [ "$exit_code" = "$reboot_code" ] || break
         say "the device restarts"
     done
@@ -367,10 +378,20 @@ cmd_rotate() {
     [ -f "$device/.orvanel-device" ] || die "there is no device yet (make run creates it)"
     [ -n "${DISPLAY:-}" ] || die "no display: the device is shown only with one (make run)"
     [ -n "$(prefix_programs "$device" 2>/dev/null || true)" ] || say "no program runs on the device"
-    local capture
+    local capture output status=0
     capture="$(capture_exe)" || exit 1
-    wine "$(winepath_w "$capture")" --turn | tr -d '\r'
-    return "${PIPESTATUS[0]}"
+    output="$(wine "$(winepath_w "$capture")" --turn 2>&1 | tr -d '\r')" || status=$?
+    [ -n "$output" ] && printf '%s\n' "$output"
+    [ "$status" = 3 ] || return "$status"
+    # Wine's virtual desktop offers a portrait size only while it shows it: once turned to
+    # landscape it cannot turn back. The program is closed and `make run` starts it again on the
+    # turned screen, as after a device restart.
+    local wanted
+    wanted="$(printf '%s' "$output" | sed -n 's/.*cannot become \([0-9]*x[0-9]*\).*/\1/p')"
+    [ -n "$wanted" ] || return 1
+    printf '%s' "$wanted" > "$device/.turn"
+    say "this desktop cannot turn back to $wanted while it runs: Orvanel restarts on it"
+    wine "$(winepath_w "$capture")" --close >/dev/null 2>&1 || { rm -f "$device/.turn"; die "Orvanel is not running"; }
 }
 
 case "${1:-}" in
