@@ -3,7 +3,9 @@
 # and its ROM image on drive R:, shown in a Wine virtual desktop of the device's screen size.
 #
 #   scripts/device.sh run [--landscape] [--hidpi]          start Orvanel on the device
-#   scripts/device.sh screenshots [--landscape] [--hidpi]  photograph the six pages, headless
+#   scripts/device.sh screenshots [--landscape] [--hidpi] [--turned]
+#                                                          photograph the six pages, headless
+#                                                          (--turned: after turning the screen)
 #   scripts/device.sh rotate                               turn the running device's screen
 #   scripts/device.sh reset                                factory state: a new device
 #   scripts/device.sh uninstall [--delete-data]            remove Orvanel from the device
@@ -35,7 +37,7 @@ die() { printf 'device: %s\n' "$*" >&2; exit 1; }
 # ---- The screen ---------------------------------------------------------------------------------
 
 # 240x320 at 96 dpi; --hidpi doubles it (480x640 at 192 dpi); --landscape turns it on its side.
-screen=240x320 dpi=96 suffix=""
+screen=240x320 dpi=96 suffix="" turned=""
 set_screen() {
     local landscape="" hidpi="" option
     for option in "$@"; do
@@ -43,12 +45,14 @@ set_screen() {
             "") ;;
             --landscape) landscape=1 ;;
             --hidpi) hidpi=1 ;;
+            --turned) turned=1 ;;
             *) die "unknown screen option '$option' (use --landscape and/or --hidpi)" ;;
         esac
     done
     local short=240 long=320
     [ -n "$hidpi" ] && { short=480 long=640 dpi=192 suffix=-hidpi; }
     if [ -n "$landscape" ]; then screen="${long}x$short" suffix="$suffix-landscape"; else screen="${short}x$long"; fi
+    [ -n "$turned" ] && suffix="$suffix-turned"
     if [ "$dpi" = 96 ]; then export ORVANEL_SCREEN="$screen"; else export ORVANEL_SCREEN="$screen@$dpi"; fi
 }
 
@@ -237,7 +241,9 @@ take_screenshots() {
     local tmp page pages=()
     tmp="$(mktemp -d)"
     mkdir -p "$shots"
-    if ! launch --shots "$(winepath_w "$tmp")" --; then
+    local turn=()
+    [ -n "$turned" ] && turn=(--turn-first)
+    if ! launch --shots "$(winepath_w "$tmp")" ${turn[@]+"${turn[@]}"} --; then
         if [ -f "$tmp/failure.bmp" ]; then
             convert "$tmp/failure.bmp" "$shots/failure$suffix.png"
             say "the screen at the failure: $shots/failure$suffix.png"
@@ -401,5 +407,5 @@ case "${1:-}" in
     screenshots) shift; cmd_screenshots "$@" ;;
     reset) shift; cmd_reset "$@" ;;
     uninstall) shift; cmd_uninstall "$@" ;;
-    *) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    *) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

@@ -13,6 +13,8 @@
 //                        option or at "--". Without names every page of the sheet is taken and
 //                        named by its place and its tab's caption ("5-misc"). When the window
 //                        does not come, DIR\failure.bmp shows the screen as it was
+//   --turn-first         with --shots: turn the screen (as --turn below) once the program is
+//                        up, and photograph the pages as the program laid them out at run time
 //   --timeout SECONDS    how long to wait for the main window (default 20)
 //   --exit-file FILE     write the program's exit code there, in decimal: a Unix exit status
 //                        keeps only the low 8 bits, and the device needs all of 3010 (reset)
@@ -61,6 +63,7 @@ struct Options {
     std::wstring commandLine;
     bool turn = false;
     bool close = false;
+    bool turnFirst = false;
 };
 
 void Fail(const char* what, const std::wstring& detail = L"") {
@@ -114,6 +117,8 @@ bool ParseArguments(int argc, wchar_t** argv, Options& options) {
             options.turn = true;
         } else if (arg == L"--close") {
             options.close = true;
+        } else if (arg == L"--turn-first") {
+            options.turnFirst = true;
         } else if (arg == L"--shots" && i + 1 < argc) {
             options.shotDir = argv[++i];
             while (i + 1 < argc && std::wcsncmp(argv[i + 1], L"--", 2) != 0) options.shotNames.push_back(argv[++i]);
@@ -544,7 +549,11 @@ int wmain(int argc, wchar_t** argv) {
         HWND sheet = main ? FindSheet(main) : nullptr;
         if (sheet && IsWindowVisible(sheet)) {
             LetItSettle(main, 1500);   // first paint of every window, fonts loaded
-            shotsFailed = !TakeShots(main, options);
+            if (options.turnFirst) {
+                if (TurnScreen() != 0) shotsFailed = true;
+                LetItSettle(main, 1500);
+            }
+            shotsFailed = !TakeShots(main, options) || shotsFailed;
             shotsDone = true;
             closedAt = GetTickCount();
         } else if (GetTickCount() - started > options.timeoutMs) {
