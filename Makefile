@@ -6,7 +6,7 @@ PACKAGES   := cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools binutils
               googletest wine wine64 xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation \
               fonts-dejavu-core fonts-freefont-ttf util-linux python3 clang libclang-rt-14-dev fontconfig
 
-.PHONY: all deps configure build test run bench screenshots device-reset device-uninstall clean
+.PHONY: all deps configure build test run rotate bench screenshots device-reset device-uninstall clean
 
 all: build
 
@@ -36,13 +36,17 @@ test: build
 run: build
 	scripts/device.sh run $(RUN_ARGS)
 
+# Turns the screen of the device started by `make run` (from another terminal, same display).
+rotate:
+	scripts/device.sh rotate
+
 # Start-up time and peak memory of Orvanel against a minimal six-page sheet, on the device.
 BENCH_RUNS ?= 10
 bench: build
 	scripts/device.sh bench $(BENCH_RUNS)
 
 screenshots: build
-	scripts/device.sh screenshots
+	scripts/device.sh screenshots $(SHOT_ARGS)
 
 device-reset: build
 	scripts/device.sh reset

@@ -59,6 +59,32 @@ SettingsPage::SettingsPage(PageHost& host, WORD portraitId, const wchar_t* pageT
 
 SettingsPage::~SettingsPage() = default;
 
+ControlImages::~ControlImages() {
+    for (const Entry& entry : held_) Destroy(entry);
+}
+
+void ControlImages::Destroy(const Entry& entry) {
+    if (!entry.image) return;
+    if (entry.type == IMAGE_ICON) DestroyIcon(static_cast<HICON>(entry.image));
+    else DeleteObject(entry.image);
+}
+
+HANDLE ControlImages::Held(int id) const {
+    for (const Entry& entry : held_)
+        if (entry.id == id) return entry.image;
+    return nullptr;
+}
+
+void ControlImages::Adopt(int id, UINT type, HANDLE image) {
+    for (Entry& held : held_) {
+        if (held.id != id) continue;
+        if (held.image != image) Destroy(held);
+        held = {id, type, image};
+        return;
+    }
+    if (image) held_.push_back({id, type, image});
+}
+
 int SettingsPage::OnPageCallback(HWND, UINT, PROPSHEETPAGEW*) { return 1; }
 BOOL SettingsPage::OnMessage(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 BOOL SettingsPage::GrabSystem() { return LoadFrom(kSystemStoreKey); }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "framework/page_host.h"
 #include "store/store.h"
@@ -18,6 +19,27 @@ constexpr DWORD kTagSip = 0x00534950;    // 'SIP'
 constexpr DWORD kTagFont = 0x464F4E54;   // 'FONT'
 constexpr DWORD kTagAnim = 0x414E494D;   // 'ANIM'
 constexpr DWORD kTagTheme = 0x5448454D;  // 'THEM'
+
+// Icons and bitmaps a relayout loaded into a page's controls. The page owns them: one that is
+// replaced is destroyed then, the last ones when the page goes.
+class ControlImages {
+public:
+    ControlImages() = default;
+    ControlImages(const ControlImages&) = delete;
+    ControlImages& operator=(const ControlImages&) = delete;
+    ~ControlImages();
+    // Takes `image` (IMAGE_ICON or IMAGE_BITMAP) as the image of control `id`; the one held
+    // for that control before is destroyed.
+    void Adopt(int id, UINT type, HANDLE image);
+    // The image held for control `id`, or null.
+    HANDLE Held(int id) const;
+    size_t size() const { return held_.size(); }
+
+private:
+    struct Entry { int id; UINT type; HANDLE image; };
+    static void Destroy(const Entry& entry);
+    std::vector<Entry> held_;
+};
 
 class SettingsPage {
 public:
@@ -52,6 +74,7 @@ public:
     WORD portraitDialogId = 0;
     WORD landscapeDialogId = 0;
     HWND hwnd = nullptr;
+    ControlImages images;   // what the relayout set into the page's image controls
 
 private:
     PageHost& host_;

@@ -13,6 +13,7 @@ namespace {
 
 struct Screen { int width; int height; int dpi; };
 
+// Set by a test, or by the screen changing size while the program runs.
 bool screenOverridden = false;
 Screen screenOverride{};
 RebootHandler rebootHandler = nullptr;
@@ -189,6 +190,13 @@ BOOL KernelIoControl(DWORD code, void*, DWORD, void*, DWORD, DWORD* returned) {
     }
     // The device script starts the program again when it ends with this code.
     ExitProcess(kRebootExitCode);
+}
+
+void SetDeviceScreenSize(int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    int dpi = CurrentScreen().dpi;
+    screenOverridden = true;
+    screenOverride = {width, height, dpi};
 }
 
 void SetDeviceScreenForTests(int width, int height, int dpi) {

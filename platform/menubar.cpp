@@ -210,6 +210,17 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     return TRUE;
 }
 
+bool PlaceMenuBar(HWND bar) {
+    wchar_t name[32] = {};
+    if (!bar || !GetClassNameW(bar, name, 32) || lstrcmpW(name, kBarClass) != 0) return false;
+    RECT r{};
+    GetWindowRect(bar, &r);
+    int height = r.bottom - r.top;
+    SetWindowPos(bar, nullptr, 0, DeviceMetric(SM_CYSCREEN) - height, DeviceMetric(SM_CXSCREEN), height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
 HWND MenuBarButton(HWND menuBar, UINT command) {
     return menuBar ? GetDlgItem(menuBar, static_cast<int>(command)) : nullptr;
 }

@@ -170,9 +170,48 @@ BOOL SHDoneButton(HWND wnd, DWORD state) {
     return TRUE;
 }
 
-BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO*) {
-    ++settingChangeCalls;
+namespace {
+// Puts the top-level windows a window owns back in place: its menu bar at the bottom of the
+// screen, its sheets over the work area. Remembers how high the menu bar is.
+struct OwnedWindows {
+    HWND owner;
+    int menuBarHeight;
+};
+
+BOOL CALLBACK FitOwnedWindow(HWND wnd, LPARAM param) {
+    auto* owned = reinterpret_cast<OwnedWindows*>(param);
+    if (GetWindow(wnd, GW_OWNER) != owned->owner) return TRUE;
+    if (PlaceMenuBar(wnd)) {
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        owned->menuBarHeight = r.bottom - r.top;
+    } else if (IsPpcSheetWindow(wnd)) {
+        FitSheetToScreen(wnd);
+    }
     return TRUE;
+}
+
+}  // namespace
+
+BOOL SHHandleWMSettingChange(HWND wnd, WPARAM wParam, LPARAM, SHACTIVATEINFO*) {
+    ++settingChangeCalls;
+    if (wParam != SETTINGCHANGE_RESET || !IsWindow(wnd) || (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD))
+        return TRUE;
+    // The screen was laid out anew (it turned): the window takes the screen below the navigation
+    // bar again, less its menu bar, and what it owns follows.
+    OwnedWindows owned{wnd, 0};
+    EnumThreadWindows(GetWindowThreadProcessId(wnd, nullptr), FitOwnedWindow, reinterpret_cast<LPARAM>(&owned));
+    RECT place = DeviceDefaultWindowRect();
+    place.bottom -= owned.menuBarHeight;
+    SetWindowPos(wnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+void TranslateDisplayChange(HWND wnd, LPARAM lParam) {
+    int width = LOWORD(lParam), height = HIWORD(lParam);
+    if (width > 0 && height > 0) SetDeviceScreenSize(width, height);
+    if (IsWindow(wnd)) SendMessageW(wnd, WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
 }
 
 int SettingChangeCallsForTests() { return settingChangeCalls; }

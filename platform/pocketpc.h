@@ -38,8 +38,15 @@ HWND MenuBarButton(HWND menuBar, UINT command);
 // ---- Shell: setting changes and the input panel ---------------------------------------------
 struct SHACTIVATEINFO { DWORD cbSize; HWND hwndLastFocus; UINT fSipUp : 1; UINT fSipOnDeactivation : 1;
                         UINT fActive : 1; UINT fReserved : 29; };
-// Lets the shell react to a setting change; on this platform it only counts the call.
+// The shell's notification that the screen was laid out anew (sent when the screen turns).
+#define SETTINGCHANGE_RESET 0x3002
+// Lets the shell react to a setting change. For SETTINGCHANGE_RESET it puts a top-level window
+// back below the navigation bar, its menu bar at the bottom and its sheets over the work area.
 BOOL SHHandleWMSettingChange(HWND wnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info);
+// Desktop Windows tells a screen of a new size with WM_DISPLAYCHANGE (lParam: width, height);
+// the device's shell sends WM_SETTINGCHANGE SETTINGCHANGE_RESET. This takes the new size as the
+// device screen and sends `wnd` the device's setting change, so that a program turns on both.
+void TranslateDisplayChange(HWND wnd, LPARAM lParam);
 // How many times SHHandleWMSettingChange has been called in this process (for tests).
 int SettingChangeCallsForTests();
 #define SIPF_OFF 0x0
@@ -100,6 +107,10 @@ RECT DeviceWorkArea();
 RECT DeviceDefaultWindowRect();
 // The folder of the ROM image: ORVANEL_ROM when set, else "R:\".
 const wchar_t* RomDirectory();
+
+// The screen turned or changed size at run time: from now on it is width x height, at the same
+// dots per inch.
+void SetDeviceScreenSize(int width, int height);
 
 // Test seams: replace the screen (a width or height of 0 goes back to ORVANEL_SCREEN or the
 // host), and what the reboot request does (null: the process ends with kRebootExitCode).

@@ -71,7 +71,8 @@ void Layout(HWND sheet, SheetState& state) {
         LONG_PTR wanted = (tabStyle | TCS_BOTTOM) & ~static_cast<LONG_PTR>(TCS_MULTILINE);
         if (wanted != tabStyle) {
             SetWindowLongPtrW(tab, GWL_STYLE, wanted);
-            SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(Scaled(4), Scaled(4)));
+            // Room above and below the caption: the unselected tabs draw their text lower.
+            SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(Scaled(4), Scaled(5)));
             SendMessageW(tab, TCM_SETMINTABWIDTH, 0, Scaled(20));
         }
         tabHeight = TabStripHeight(tab);
@@ -216,6 +217,13 @@ private:
 }  // namespace
 
 bool IsPpcSheetWindow(HWND wnd) { return wnd && GetPropW(wnd, kStateProperty) != nullptr; }
+
+void FitSheetToScreen(HWND sheet) {
+    auto* state = sheet ? static_cast<SheetState*>(GetPropW(sheet, kStateProperty)) : nullptr;
+    if (!state) return;
+    MakeFullScreen(sheet);
+    Layout(sheet, *state);
+}
 
 INT_PTR PpcPropertySheet(PROPSHEETHEADERW* header) {
     if (!header) return -1;

@@ -136,6 +136,33 @@
 #define IDC_MISC_ANIMATION_GROUP   1057
 #define IDC_MISC_FONTS_GROUP       1058
 
+// Theme page (the same ids in both templates) and its Today picture.
+#define IDC_THEME_ITEM             1010   // the Today colours
+#define IDC_THEME_SECOND_COLOR     1049   // owner-drawn, shown for two-colour items only
+#define IDC_THEME_FIRST_COLOR      1050   // owner-drawn
+#define IDC_THEME_BAR              1051   // invisible: marks the colour bar
+#define IDC_THEME_LANDSCAPE_NOTE   1059   // invisible: its text is painted in landscape
+#define IDS_THEME_STATUS_BAR       3195
+#define IDS_THEME_TODAY_TEXT       3196
+#define IDS_THEME_TITLE            3197
+#define IDS_THEME_SEPARATORS       3199
+#define IDS_THEME_TOOLTIP          3200
+#define IDS_THEME_CRITICAL         3201
+#define IDS_THEME_TITLE_TEXT       3202
+#define IDB_TODAY                  103    // 240 x 167, 8 bits per pixel
+#define IDB_TODAY_MASK             105    // 1 bit: 1 where the watermark shows through
+#define IDB_TODAY_STATUS           106    // colour masks: 0 where the colour paints
+#define IDB_TODAY_TEXT             107
+#define IDB_TODAY_TITLE            108
+#define IDB_TODAY_SEPARATORS       110
+#define IDB_TIP_MASK               111    // the reminder bubble's mask and picture
+#define IDB_TIP                    112
+#define IDB_TODAY_TIP_TITLE        113
+#define IDB_TODAY_CRITICAL_TITLE   114
+#define IDB_CRITICAL_MASK          115    // the warning bubble's mask and picture
+#define IDB_CRITICAL               116
+#define IDB_TODAY_TITLE_TEXT       117
+
 // Menu bar buttons and commands.
 #define IDM_TOOLS_BUTTON       2001
 #define IDM_ABOUT              2003

@@ -2,11 +2,14 @@
 # The emulated Pocket PC: a Wine prefix with the device's registry, its object store on drive O:
 # and its ROM image on drive R:, shown in a Wine virtual desktop of the device's screen size.
 #
-#   scripts/device.sh run [--landscape|--hidpi]          start Orvanel on the device
-#   scripts/device.sh screenshots [--landscape|--hidpi]  photograph the six pages, headless
-#   scripts/device.sh reset                              factory state: a new device
-#   scripts/device.sh uninstall [--delete-data]          remove Orvanel from the device
-#   scripts/device.sh bench [RUNS]                       time Orvanel's start against a minimal sheet
+#   scripts/device.sh run [--landscape] [--hidpi]          start Orvanel on the device
+#   scripts/device.sh screenshots [--landscape] [--hidpi] [--turned]
+#                                                          photograph the six pages, headless
+#                                                          (--turned: after turning the screen)
+#   scripts/device.sh rotate                               turn the running device's screen
+#   scripts/device.sh reset                                factory state: a new device
+#   scripts/device.sh uninstall [--delete-data]            remove Orvanel from the device
+#   scripts/device.sh bench [RUNS]                         time Orvanel's start against a minimal sheet
 #
 # BUILD (default: build) is the build tree: it holds orvanel.exe, the capture helper and the
 # device itself (BUILD/device).
@@ -33,14 +36,23 @@ die() { printf 'device: %s\n' "$*" >&2; exit 1; }
 
 # ---- The screen ---------------------------------------------------------------------------------
 
-screen=240x320 dpi=96 suffix=""
+# 240x320 at 96 dpi; --hidpi doubles it (480x640 at 192 dpi); --landscape turns it on its side.
+screen=240x320 dpi=96 suffix="" turned=""
 set_screen() {
-    case "${1:-}" in
-        "") ;;
-        --landscape) screen=320x240 suffix=-landscape ;;
-        --hidpi) screen=480x640 dpi=192 suffix=-hidpi ;;
-        *) die "unknown screen option '$1' (use --landscape or --hidpi)" ;;
-    esac
+    local landscape="" hidpi="" option
+    for option in "$@"; do
+        case "$option" in
+            "") ;;
+            --landscape) landscape=1 ;;
+            --hidpi) hidpi=1 ;;
+            --turned) turned=1 ;;
+            *) die "unknown screen option '$option' (use --landscape and/or --hidpi)" ;;
+        esac
+    done
+    local short=240 long=320
+    [ -n "$hidpi" ] && { short=480 long=640 dpi=192 suffix=-hidpi; }
+    if [ -n "$landscape" ]; then screen="${long}x$short" suffix="$suffix-landscape"; else screen="${short}x$long"; fi
+    [ -n "$turned" ] && suffix="$suffix-turned"
     if [ "$dpi" = 96 ]; then export ORVANEL_SCREEN="$screen"; else export ORVANEL_SCREEN="$screen@$dpi"; fi
 }
 
@@ -143,8 +155,13 @@ fill_store() {
     copy_fonts /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
         /usr/share/fonts/truetype/freefont/FreeSans.ttf "$store/Windows"
     copy_fonts /usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf "$store/My Documents"
-    # The Today screen's watermark: a soft blue wash, as the device's default theme has.
-    convert -size 240x320 'gradient:#ffffff-#d8e4f4' -colors 64 "GIF:$store/Windows/tdywater.gif"
+    # The Today screen's watermark: a soft blue wash with two lighter sweeps, as the device's
+    # default theme has (the Today items stand on its top part). No dithering: the same bytes
+    # on every run.
+    convert -size 240x320 'gradient:#ffffff-#b9d0ee' \
+        \( -size 240x320 xc:none -fill '#ffffff90' -draw 'ellipse 260,-120 300,200 0,360' \
+           -fill '#dfe9f8a0' -draw 'ellipse 40,420 260,300 0,360' \) \
+        -composite +dither -colors 128 "GIF:$store/Windows/tdywater.gif"
 }
 
 create_device() {
@@ -229,7 +246,9 @@ take_screenshots() {
     local tmp page pages=()
     tmp="$(mktemp -d)"
     mkdir -p "$shots"
-    if ! launch --shots "$(winepath_w "$tmp")" --; then
+    local turn=()
+    [ -n "$turned" ] && turn=(--turn-first)
+    if ! launch --shots "$(winepath_w "$tmp")" ${turn[@]+"${turn[@]}"} --; then
         if [ -f "$tmp/failure.bmp" ]; then
             convert "$tmp/failure.bmp" "$shots/failure$suffix.png"
             say "the screen at the failure: $shots/failure$suffix.png"
@@ -250,9 +269,20 @@ take_screenshots() {
 # Shows the program on the display until it ends; a device reset (exit code 3010) starts it
 # again, as the device does after it has restarted.
 run_interactive() {
+    local turned
     while true; do
         launch -- || true
         power_off
+        if [ -f "$device/.turn" ]; then
+            # A turn the running desktop could not take (see cmd_rotate): start again turned.
+            turned="$(cat "$device/.turn")"
+            rm -f "$device/.turn"
+            screen="$turned"
+            if [ "$dpi" = 96 ]; then export ORVANEL_SCREEN="$screen"; else export ORVANEL_SCREEN="$screen@$dpi"; fi
+            configure_screen
+            say "the device starts again on a $screen screen"
+            continue
+        fi
         [ "$exit_code" = "$reboot_code" ] || break
         say "the device restarts"
     done
@@ -261,7 +291,7 @@ run_interactive() {
 }
 
 cmd_run() {
-    set_screen "${1:-}"
+    set_screen "$@"
     local headless=""
     [ -z "${DISPLAY:-}" ] && headless=1
     need_display
@@ -279,7 +309,7 @@ cmd_run() {
 }
 
 cmd_screenshots() {
-    set_screen "${1:-}"
+    set_screen "$@"
     unset DISPLAY
     start_display
     create_device
@@ -352,11 +382,35 @@ cmd_bench() {
     return "$status"
 }
 
+# Turns the screen of the device while the program runs, as the user of the device turns it:
+# width and height change places (240x320 and 320x240; 480x640 and 640x480 at 192 dpi). The
+# device's desktop takes the new size and every program in it hears of it (docs/wine.md).
+cmd_rotate() {
+    [ -f "$device/.orvanel-device" ] || die "there is no device yet (make run creates it)"
+    [ -n "${DISPLAY:-}" ] || die "no display: the device is shown only with one (make run)"
+    [ -n "$(prefix_programs "$device" 2>/dev/null || true)" ] || say "no program runs on the device"
+    local capture output status=0
+    capture="$(capture_exe)" || exit 1
+    output="$(wine "$(winepath_w "$capture")" --turn 2>&1 | tr -d '\r')" || status=$?
+    [ -n "$output" ] && printf '%s\n' "$output"
+    [ "$status" = 3 ] || return "$status"
+    # Wine's virtual desktop offers a portrait size only while it shows it: once turned to
+    # landscape it cannot turn back. The program is closed and `make run` starts it again on the
+    # turned screen, as after a device restart.
+    local wanted
+    wanted="$(printf '%s' "$output" | sed -n 's/.*cannot become \([0-9]*x[0-9]*\).*/\1/p')"
+    [ -n "$wanted" ] || return 1
+    printf '%s' "$wanted" > "$device/.turn"
+    say "this desktop cannot turn back to $wanted while it runs: Orvanel restarts on it"
+    wine "$(winepath_w "$capture")" --close >/dev/null 2>&1 || { rm -f "$device/.turn"; die "Orvanel is not running"; }
+}
+
 case "${1:-}" in
     run) shift; cmd_run "$@" ;;
+    rotate) shift; cmd_rotate "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     screenshots) shift; cmd_screenshots "$@" ;;
     reset) shift; cmd_reset "$@" ;;
     uninstall) shift; cmd_uninstall "$@" ;;
-    *) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    *) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

@@ -13,7 +13,6 @@
 #include "store/registry.h"
 
 namespace {
-constexpr WPARAM kScreenLayoutReset = 0x3002;
 constexpr DWORD kSheetFlags = PSH_NOAPPLYNOW | PSH_USECALLBACK | PSH_HASHELP | PSH_MODELESS | PSH_MAXIMIZE;
 
 // The sheet callback has no context of its own: while a program creates its sheet, this is the
@@ -223,7 +222,10 @@ LRESULT Program::OnMessage(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETTINGCHANGE:
         SHHandleWMSettingChange(wnd, wParam, lParam, &shellActivateInfo_);
-        if (wParam == kScreenLayoutReset) RelayoutPages();
+        if (wParam == SETTINGCHANGE_RESET) RelayoutPages();
+        return 0;
+    case WM_DISPLAYCHANGE:
+        TranslateDisplayChange(wnd, lParam);
         return 0;
     case WM_COMMAND:
         if (HandleCommand(LOWORD(wParam))) return 0;
@@ -295,13 +297,6 @@ void Program::CreateSheet(HWND owner) {
     RelayoutPages();
     RebuildConfigMenu(s, nullptr);
     s.RefreshTitle();
-}
-
-void Program::RelayoutPages() {
-    bool landscape = IsLandscapeScreen();
-    if (landscape == isLandscape_) return;
-    isLandscape_ = landscape;
-    for (SettingsPage* page : session_.pages) RelayoutPage(instance_, page, landscape);
 }
 
 bool Program::CreateMainWindow(int showCommand) {

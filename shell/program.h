@@ -26,8 +26,12 @@ public:
     int RunMessageLoop(MessageSource getMessage = GetMessageW);
     // Carries out a menu or accelerator command; false for ids that are not the program's.
     bool HandleCommand(UINT id);
-    // Relays the pages out when the screen has turned.
+    // Reads the screen; true when its orientation differs from the one the pages have.
+    bool CheckOrientation();
+    // Relays every page out when the screen has turned; nothing otherwise.
     void RelayoutPages();
+    // How many times the pages were relaid out since start.
+    int relayouts() const { return relayouts_; }
 
     HINSTANCE instance() const { return instance_; }
     HWND mainWindow() const { return mainWindow_; }
@@ -48,6 +52,7 @@ private:
     HWND menuBar_ = nullptr;
     bool quitRunningInstance_ = false;   // set by the "last" hook: close a running copy, open none
     bool isLandscape_ = false;
+    int relayouts_ = 0;
     SHACTIVATEINFO shellActivateInfo_ = {};
     Session session_;
 };
@@ -57,8 +62,11 @@ void DeleteLeftoverFiles();
 
 // Orientation: true when the device screen is wider than high.
 bool IsLandscapeScreen();
+struct DialogTemplate;
 // Moves a page's controls to the positions of another of its templates and refreshes what their
-// look takes from it. FALSE when the template is missing or holds two unnamed statics.
-BOOL ApplyDialogLayout(HINSTANCE instance, HWND dialog, WORD templateId);
+// look takes from it (labels, images, list selections); the images loaded go to `images`. FALSE
+// when the template is missing or unreadable (nothing moves) or holds two unnamed items.
+BOOL ApplyDialogLayout(HINSTANCE instance, HWND dialog, WORD templateId, ControlImages& images);
+BOOL ApplyDialogTemplate(HINSTANCE instance, HWND dialog, const DialogTemplate& layout, ControlImages& images);
 // Relays one page out for the orientation; a missing template is reported.
 void RelayoutPage(HINSTANCE instance, SettingsPage* page, bool landscape);

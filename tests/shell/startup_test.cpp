@@ -272,7 +272,9 @@ void ReleaseControl() {
 TEST_F(StartUp, AcceleratorsOpenAboutAndQuit) {
     StartProgram();
     ModalScript boxes;
-    boxes.Then([this](HWND about) {
+    RECT aboutRect{};
+    boxes.Then([this, &aboutRect](HWND about) {
+        GetWindowRect(about, &aboutRect);
         PostMessageW(about, WM_COMMAND, IDOK, 0);
         // Once the box is closed, Ctrl+Q reaches the main window.
         PostKey(program().mainWindow(), 'Q');
@@ -283,6 +285,7 @@ TEST_F(StartUp, AcceleratorsOpenAboutAndQuit) {
     EXPECT_EQ(code, 0);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].caption, L"About Orvanel");
+    EXPECT_LE(aboutRect.right - aboutRect.left, 240) << "the box, frame and all, fits the device screen";
     EXPECT_FALSE(IsWindow(program().mainWindow())) << "Ctrl+Q closed the program";
 }
 
@@ -338,7 +341,7 @@ TEST_F(Orientation, StartingInLandscapeRelaysOutAtOnceAndPortraitDoesNothing) {
 
 TEST_F(Orientation, AMissingTemplateIsReportedAndTheScrollBarCleared) {
     StartProgram();
-    EXPECT_FALSE(ApplyDialogLayout(GetModuleHandleW(nullptr), PageWindow(0), 9999));
+    EXPECT_FALSE(ApplyDialogLayout(GetModuleHandleW(nullptr), PageWindow(0), 9999, session().pages[0]->images));
     session().pages[2]->landscapeDialogId = 9999;
     SetDeviceScreenForTests(320, 240, 96);
     ModalScript boxes;

@@ -1,4 +1,6 @@
 // capture: starts Orvanel inside the emulated device's desktop and drives it from outside.
+// While the program runs it also plays the device shell's navigation bar along the top of the
+// screen: the title of the active program and a clock.
 //
 //   capture [options] -- PROGRAM [ARGUMENTS...]
 //
@@ -11,9 +13,22 @@
 //                        option or at "--". Without names every page of the sheet is taken and
 //                        named by its place and its tab's caption ("5-misc"). When the window
 //                        does not come, DIR\failure.bmp shows the screen as it was
+//   --turn-first         with --shots: turn the screen (as --turn below) once the program is
+//                        up, and photograph the pages as the program laid them out at run time
 //   --timeout SECONDS    how long to wait for the main window (default 20)
 //   --exit-file FILE     write the program's exit code there, in decimal: a Unix exit status
 //                        keeps only the low 8 bits, and the device needs all of 3010 (reset)
+//
+//   capture --turn
+//
+//   turns the screen of the desktop it runs in: width and height change places (the display
+//   settings change), and every program in the desktop is told the new size as on a desktop
+//   whose screen changes. Exit code 0 when the screen turned, 3 when the desktop refused the size
+//   (Wine's virtual desktop offers no portrait size but the one it started with while it shows it).
+//
+//   capture --close
+//
+//   asks Orvanel's main window to close (WM_CLOSE), as Ctrl+Q does.
 //
 // Exit code: the program's own exit code; 200 and a message on stderr when capture itself
 // fails (bad arguments, the program does not start, no window, a picture cannot be written);
@@ -29,6 +44,7 @@
 namespace {
 
 constexpr int kCaptureFailed = 200;
+constexpr int kTurnRefused = 3;
 constexpr DWORD kCloseTimeoutMs = 15000;   // after the shots, how long the program may take to end
 
 struct Answer {
@@ -45,6 +61,9 @@ struct Options {
     DWORD timeoutMs = 20000;
     std::wstring exitFile;
     std::wstring commandLine;
+    bool turn = false;
+    bool close = false;
+    bool turnFirst = false;
 };
 
 void Fail(const char* what, const std::wstring& detail = L"") {
@@ -94,6 +113,12 @@ bool ParseArguments(int argc, wchar_t** argv, Options& options) {
             int seconds = _wtoi(argv[++i]);
             if (seconds <= 0) { Fail("bad timeout", argv[i]); return false; }
             options.timeoutMs = static_cast<DWORD>(seconds) * 1000;
+        } else if (arg == L"--turn") {
+            options.turn = true;
+        } else if (arg == L"--close") {
+            options.close = true;
+        } else if (arg == L"--turn-first") {
+            options.turnFirst = true;
         } else if (arg == L"--shots" && i + 1 < argc) {
             options.shotDir = argv[++i];
             while (i + 1 < argc && std::wcsncmp(argv[i + 1], L"--", 2) != 0) options.shotNames.push_back(argv[++i]);
@@ -103,6 +128,7 @@ bool ParseArguments(int argc, wchar_t** argv, Options& options) {
             return false;
         }
     }
+    if (i >= argc && (options.turn || options.close)) return true;
     if (i >= argc) { Fail("no program given (capture [options] -- PROGRAM [ARGS])"); return false; }
     for (int first = i; i < argc; ++i) {
         if (i > first) options.commandLine += L' ';
@@ -201,8 +227,166 @@ HWND FindSheet(HWND main) {
 void LetItSettle(HWND wnd, DWORD pauseMs) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-    Sleep(pauseMs);
+    // Meanwhile this thread's own windows (the navigation bar) go on painting.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < pauseMs;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, pauseMs - (GetTickCount() - start), QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
     SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+// ---- The navigation bar --------------------------------------------------------------------------
+
+// The device shell's bar along the top of the screen: the start flag, the title of the window in
+// front and the time, in white on the shell's blue. It never takes the activation.
+constexpr wchar_t kNavBarClass[] = L"OrvanelNavigationBar";
+constexpr UINT_PTR kClockTimer = 1;
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+struct NavBar {
+    HWND wnd = nullptr;
+    HFONT font = nullptr;
+    std::wstring title = L"Start";
+    std::wstring clock;
+};
+NavBar navBar;
+
+std::wstring ClockText() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[16];
+    _snwprintf(text, 16, L"%d:%02d", now.wHour % 12 == 0 ? 12 : now.wHour % 12, now.wMinute);
+    text[15] = L'\0';
+    return text;
+}
+
+// Places the bar over the top of the screen, as wide as the screen is now.
+void PlaceNavBar() {
+    if (!navBar.wnd) return;
+    int height = 26 * ScreenDpi() / 96;
+    SetWindowPos(navBar.wnd, HWND_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN), height, SWP_NOACTIVATE);
+}
+
+// The title of the window in front: a dialog's caption, else the title of the program's main
+// window (a captionless sheet or menu bar shows its owner's); kept while nothing is in front.
+void RefreshNavBar() {
+    HWND front = GetForegroundWindow();
+    if (front && !(GetWindowLongPtrW(front, GWL_STYLE) & WS_CAPTION)) front = GetAncestor(front, GA_ROOTOWNER);
+    std::wstring title = navBar.title;
+    if (front && front != navBar.wnd) {
+        wchar_t text[128] = {};
+        DWORD_PTR ignored = 0;
+        if (SendMessageTimeoutW(front, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 500,
+                                &ignored) && text[0])
+            title = text;
+    }
+    std::wstring clock = ClockText();
+    if (title != navBar.title || clock != navBar.clock) {
+        navBar.title = title;
+        navBar.clock = clock;
+        InvalidateRect(navBar.wnd, nullptr, FALSE);
+    }
+}
+
+void PaintNavBar(HWND wnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(wnd, &ps);
+    RECT r;
+    GetClientRect(wnd, &r);
+    int height = r.bottom;
+    // The shell's blue, lighter at the top.
+    for (int y = 0; y < height; ++y) {
+        int t = y * 255 / (height > 1 ? height - 1 : 1);
+        HBRUSH band = CreateSolidBrush(RGB(0x1C - t * 0x14 / 255, 0x5C - t * 0x30 / 255, 0xB4 - t * 0x50 / 255));
+        RECT row{0, y, r.right, y + 1};
+        FillRect(dc, &row, band);
+        DeleteObject(band);
+    }
+    // The start flag: four coloured panes.
+    int unit = height / 26 > 0 ? height / 26 : 1;
+    int pane = 7 * unit, left = 5 * unit, top = (height - 2 * pane - unit) / 2;
+    const COLORREF panes[4] = {RGB(0xF2, 0x50, 0x22), RGB(0x7F, 0xBA, 0x00), RGB(0x00, 0xA4, 0xEF), RGB(0xFF, 0xB9, 0x00)};
+    for (int i = 0; i < 4; ++i) {
+        HBRUSH brush = CreateSolidBrush(panes[i]);
+        RECT box{left + (i % 2) * (pane + unit), top + (i / 2) * (pane + unit), 0, 0};
+        box.right = box.left + pane;
+        box.bottom = box.top + pane;
+        FillRect(dc, &box, brush);
+        DeleteObject(brush);
+    }
+    HGDIOBJ oldFont = SelectObject(dc, navBar.font ? navBar.font : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
+    RECT clock{0, 0, r.right - 6 * unit, height};
+    DrawTextW(dc, navBar.clock.c_str(), -1, &clock, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SIZE clockSize{};
+    GetTextExtentPoint32W(dc, navBar.clock.c_str(), static_cast<int>(navBar.clock.size()), &clockSize);
+    RECT title{left + 2 * pane + 6 * unit, 0, clock.right - clockSize.cx - 6 * unit, height};
+    DrawTextW(dc, navBar.title.c_str(), -1, &title, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, oldFont);
+    EndPaint(wnd, &ps);
+}
+
+LRESULT CALLBACK NavBarProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        PaintNavBar(wnd);
+        return 0;
+    case WM_TIMER:
+        RefreshNavBar();
+        return 0;
+    case WM_DISPLAYCHANGE:   // the screen turned
+        PlaceNavBar();
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    }
+    return DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+void ShowNavBar() {
+    WNDCLASSW wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW;   // the clock moves with the right edge
+    wc.lpfnWndProc = NavBarProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kNavBarClass;
+    if (!RegisterClassW(&wc)) return;
+    navBar.wnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kNavBarClass, L"", WS_POPUP,
+                                 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!navBar.wnd) return;
+    LOGFONTW font = {};
+    font.lfHeight = -12 * ScreenDpi() / 96;
+    font.lfWeight = FW_BOLD;
+    wcscpy(font.lfFaceName, L"Tahoma");
+    navBar.font = CreateFontIndirectW(&font);
+    navBar.clock = ClockText();
+    PlaceNavBar();
+    ShowWindow(navBar.wnd, SW_SHOWNOACTIVATE);
+    SetTimer(navBar.wnd, kClockTimer, 500, nullptr);
+}
+
+// Handles the bar's messages (and any other of this thread) until `process` ends or `ms` pass.
+bool WaitForProcess(HANDLE process, DWORD ms) {
+    DWORD until = GetTickCount() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        DWORD now = GetTickCount();
+        DWORD left = static_cast<int>(until - now) > 0 ? until - now : 0;
+        DWORD got = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
+        if (got == WAIT_OBJECT_0) return true;
+        if (got == WAIT_TIMEOUT || got == WAIT_FAILED) return false;
+    }
 }
 
 // ---- The screen -------------------------------------------------------------------------------
@@ -298,11 +482,39 @@ bool TakeShots(HWND main, const Options& options) {
     return ok;
 }
 
+// Swaps the width and height of the screen through the display settings.
+int TurnScreen() {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
+        Fail("cannot read the display settings");
+        return kCaptureFailed;
+    }
+    DWORD width = mode.dmPelsHeight, height = mode.dmPelsWidth;
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+    if (result != DISP_CHANGE_SUCCESSFUL) {
+        std::fprintf(stderr, "capture: the screen cannot become %lux%lu (display change result %ld)\n",
+                     static_cast<unsigned long>(width), static_cast<unsigned long>(height), result);
+        return result == DISP_CHANGE_BADMODE ? kTurnRefused : kCaptureFailed;
+    }
+    std::printf("capture: the screen is %dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ParseArguments(argc, argv, options)) return kCaptureFailed;
+    if (options.turn) return TurnScreen();
+    if (options.close) {
+        HWND main = FindWindowW(L"ORVANEL", L"Orvanel");
+        if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+        return main ? 0 : kCaptureFailed;
+    }
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -315,6 +527,7 @@ int wmain(int argc, wchar_t** argv) {
         return kCaptureFailed;
     }
     CloseHandle(process.hThread);
+    ShowNavBar();
 
     const bool wantShots = options.wantShots;
     bool shotsFailed = false;
@@ -324,7 +537,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<HWND> answered;
     // Watch the program until it ends: answer its message boxes, and take the pictures once
     // its main window is there.
-    while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
+    while (!WaitForProcess(process.hProcess, 100)) {
         AnswerBoxes(process.dwProcessId, options.answers, answered);
         if (shotsDone && GetTickCount() - closedAt > kCloseTimeoutMs) {
             Fail("the program did not end after it was closed");
@@ -336,7 +549,11 @@ int wmain(int argc, wchar_t** argv) {
         HWND sheet = main ? FindSheet(main) : nullptr;
         if (sheet && IsWindowVisible(sheet)) {
             LetItSettle(main, 1500);   // first paint of every window, fonts loaded
-            shotsFailed = !TakeShots(main, options);
+            if (options.turnFirst) {
+                if (TurnScreen() != 0) shotsFailed = true;
+                LetItSettle(main, 1500);
+            }
+            shotsFailed = !TakeShots(main, options) || shotsFailed;
             shotsDone = true;
             closedAt = GetTickCount();
         } else if (GetTickCount() - started > options.timeoutMs) {
