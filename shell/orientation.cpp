@@ -62,8 +62,7 @@ void RefreshControl(HINSTANCE instance, HWND control, const TemplateItem& item, 
             DWORD kind = item.style & 0x0F;
             if (kind == SS_ICON) ReplaceImage(instance, control, item.id, IMAGE_ICON, item.title.ordinal, images);
             else if (kind == SS_BITMAP) ReplaceImage(instance, control, item.id, IMAGE_BITMAP, item.title.ordinal, images);
-        } else if (item.id != kDefaultMethodLine && item.title.text[0] != L'\0') {
-            // A control without text in its template is one its page writes at run time.
+        } else if (item.id != kDefaultMethodLine) {
             std::wstring text(item.title.text);
             SetWindowTextW(control, text.c_str());
         }

@@ -117,16 +117,23 @@ int ColumnRoom(HWND list, int scale) {
 }
 }  // namespace
 
-void FontsPage::SizeColumns() {
+bool FontsPage::SizeColumns() {
     const int scale = host().Scale();
     const int files = ColumnRoom(fileList, scale);
     const int active = ColumnRoom(activeList, scale);
-    if (files == columnsWidth_ && active == activeColumnsWidth_) return;
+    if (files == columnsWidth_ && active == activeColumnsWidth_) return false;
     columnsWidth_ = files;
     activeColumnsWidth_ = active;
     ListView_SetColumnWidth(fileList, 0, files);
     ListView_SetColumnWidth(activeList, 0, kFileColumnWidth * scale);
     ListView_SetColumnWidth(activeList, 1, active - kFileColumnWidth * scale);
+    return true;
+}
+
+void FontsPage::ShowFullName() {
+    if (selectedFile < 0 || selectedFile >= catalogue.count) return;   // the label keeps its text
+    const wchar_t* name = catalogue.entries[selectedFile].FullName();
+    SetWindowTextW(fullNameLabel, FormatText(kTextChars, LoadResString(kFullNameFormat), name).c_str());
 }
 
 void FontsPage::RebuildCatalogue() {
@@ -152,7 +159,7 @@ void FontsPage::FillLists() {
         if (i == selectedFile) {
             ListView_SetItemState(fileList, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
             ListView_SetSelectionMark(fileList, i);
-            SetWindowTextW(fullNameLabel, FormatText(kTextChars, LoadResString(kFullNameFormat), entry.FullName()).c_str());
+            ShowFullName();
         }
         if (!entry.active) continue;
         const std::wstring text =
@@ -362,7 +369,8 @@ void FontsPage::OnSettingChange() { ClearVerticalScrollBar(hwnd); }
 std::optional<BOOL> FontsPage::OnOtherMessage(UINT message, WPARAM, LPARAM) {
     if (message == WM_PAINT) {
         ClearVerticalScrollBar(hwnd);
-        SizeColumns();
+        // A relayout gave the lists other widths and the label its template's empty text.
+        if (SizeColumns() && catalogueShown_) ShowFullName();
     }
     return std::nullopt;
 }

@@ -54,8 +54,10 @@ protected:
 
 private:
     void RebuildCatalogue();
-    // Column widths follow the lists' width, which a relayout changes.
-    void SizeColumns();
+    // Column widths follow the lists' width, which a relayout changes; true when they changed.
+    bool SizeColumns();
+    // "Full font name: %s" of the selected file.
+    void ShowFullName();
     FontFileEntry* EntryOfSelection(HWND list);
     void EnableButtons(bool install, bool remove);
 

@@ -222,6 +222,13 @@ TEST_F(FontsTest, RomFontInstalledUnderItsOwnNameOverridesItUntilDeleted) {
     Open();
     EXPECT_EQ(Rows(page->fileList), std::vector<std::wstring>{L"rom://romfont.ttf"});
     EXPECT_EQ(WindowText(page->fullNameLabel), L"Full font name: Rom Sans");
+    // A turn of the device keeps the name line and fits the columns to the lists' new widths.
+    const int portraitWidth = ListView_GetColumnWidth(page->activeList, 1);
+    SetDeviceScreenForTests(320, 240, 96);
+    SendMessageW(program().mainWindow(), WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+    UpdateWindow(page->hwnd);
+    EXPECT_EQ(WindowText(page->fullNameLabel), L"Full font name: Rom Sans");
+    EXPECT_NE(ListView_GetColumnWidth(page->activeList, 1), portraitWidth);
     {
         ModalScript boxes;
         Install(boxes, L"rom://romfont.ttf", L"romfont.ttf");
