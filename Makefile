@@ -4,7 +4,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
               googletest wine wine64 xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation \
-              fonts-dejavu-core fonts-freefont-ttf util-linux python3
+              fonts-dejavu-core fonts-freefont-ttf util-linux python3 clang libclang-rt-14-dev fontconfig
 
 .PHONY: all deps configure build test run rotate bench screenshots device-reset device-uninstall clean
 

@@ -14,6 +14,13 @@ void Session::NoteUserChange() {
     RefreshTitle();
 }
 
+void Session::NoteFontFileChange() {
+    ++fontFileChangeCount;
+    ++changeCount;
+    ++resetCount;
+    RefreshTitle();
+}
+
 void Session::MarkChanged() {
     SettingsChanged();
     if (resetCount == 0) resetCount = 1;

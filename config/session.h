@@ -30,6 +30,7 @@ public:
     void NoteUserChange() override;
     void MarkChanged() override;
     void RefreshTitle() override;
+    void NoteFontFileChange() override;
     void NoteColorChoice() override;
     void SettingsChanged() override { ++settingsVersion_; }
     unsigned SettingsVersion() const override { return settingsVersion_; }

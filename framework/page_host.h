@@ -18,6 +18,9 @@ public:
     // A user change that only needs marking: each counter that is 0 becomes 1, title refreshed.
     virtual void MarkChanged() = 0;
     virtual void RefreshTitle() = 0;
+    // A font file installed, removed or deleted (or tried): the font file counter and both change
+    // counters up by one, title refreshed. The font file counter stays up until the program ends.
+    virtual void NoteFontFileChange() = 0;
     // A colour chosen in the colour chooser: changeCount up by one, resetCount untouched.
     virtual void NoteColorChoice() = 0;
     // The colour chooser's current colour, kept from one opening to the next (grey at first).

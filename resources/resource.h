@@ -109,6 +109,18 @@
 #define IDC_SIP_NOTE               1054
 #define IDC_SIP_SEPARATOR          1055
 
+// Fonts page.
+#define IDC_FONTS_FILES            1042   // every font file found
+#define IDC_FONTS_ACTIVE           1043   // the fonts the system loads
+#define IDC_FONTS_FULL_NAME        1044   // "Full font name: %s" of the selected file
+#define IDC_FONTS_LOOKUP           1045
+#define IDC_FONTS_INSTALL          1046
+#define IDC_FONTS_REMOVE           1047
+#define IDC_FONTS_DELETE           1048
+#define IDC_FONTS_FILES_LABEL      1053
+#define IDC_FONTS_NOTE             1054
+#define IDC_FONTS_ACTIVE_LABEL     1055
+
 // Misc page (the same ids in both templates).
 #define IDC_MISC_SPEED             1030   // menu animation speed, 1 to 9
 #define IDC_MISC_INBOX_SIZE        1031   // Inbox message list font size

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The source tree's layers: base, platform, store, framework, config, pages, shell, lowest first.
 A file may include headers of its own layer and the layers below it, never above; a page's folder
-includes no other page's folder; the configuration-file codec includes no window-system header
-and compiles with the host's own compiler."""
+includes no other page's folder; the configuration-file codec and the font name reader include no
+window-system header and compile with the host's own compiler."""
 import os
 import re
 import shutil
@@ -46,18 +46,24 @@ class Layers(unittest.TestCase):
                     wrong.append(f"{path} includes {header}")
         self.assertEqual(wrong, [])
 
-    def test_the_codec_needs_no_window_system(self):
-        for name in ("store/config_codec.h", "store/config_codec.cpp"):
+    def check_needs_no_window_system(self, stem):
+        for name in (stem + ".h", stem + ".cpp"):
             text = open(os.path.join(ROOT, name), encoding="utf-8").read()
             for header in INCLUDE.findall(text):
-                self.assertTrue(header.startswith("store/config_codec") or "/" not in header and
+                self.assertTrue(header.startswith(stem) or "/" not in header and
                                 not header.lower().startswith(("windows", "win")), f"{name}: {header}")
         compiler = shutil.which("g++") or shutil.which("c++")
         if compiler:
             result = subprocess.run([compiler, "-std=c++20", "-fsyntax-only", "-I", ROOT,
-                                     os.path.join(ROOT, "store/config_codec.cpp")],
+                                     os.path.join(ROOT, stem + ".cpp")],
                                     capture_output=True, text=True)
             self.assertEqual(result.returncode, 0, result.stderr)
+
+    def test_the_codec_needs_no_window_system(self):
+        self.check_needs_no_window_system("store/config_codec")
+
+    def test_the_font_name_reader_needs_no_window_system(self):
+        self.check_needs_no_window_system("pages/fonts/font_names")
 
 
 if __name__ == "__main__":

@@ -17,6 +17,10 @@
 // (Tools > Export 40008, Import 40009), types PATH into the file dialog and presses OK, and
 // times from OK until the program is back in its message loop (a WM_NULL sent to it returns).
 //
+// Then one more start of Orvanel times "Lookup for fonts" on the Fonts page N times (after one
+// press not counted): the font catalogue of the device rebuilt and its lists filled again, from
+// the press until the page has handled it.
+//
 // Exit code: 0 when every run started, got ready and ended; 1 otherwise.
 #include <windows.h>
 #include <commctrl.h>
@@ -255,6 +259,47 @@ bool TimeExportImport(Program& program, const std::wstring& cwd, const std::wstr
     return true;
 }
 
+constexpr int kFontLookupButton = 1045;
+
+BOOL CALLBACK FindLookupButton(HWND child, LPARAM param) {
+    if (GetDlgCtrlID(child) != kFontLookupButton) return TRUE;
+    wchar_t name[16];
+    if (!GetClassNameW(child, name, 16) || _wcsicmp(name, L"Button") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(param) = child;
+    return FALSE;
+}
+
+// Starts Orvanel and presses "Lookup for fonts" runs + 1 times, timing all but the first press
+// from the press until the page has handled it.
+bool TimeFontLookup(Program& program, const std::wstring& cwd, int runs, std::vector<double>& lookups) {
+    ChildProcess child;
+    if (!child.Start(program.path, cwd)) return false;
+    WaitForInputIdle(child.process(), kReadyTimeoutMs);
+    Windows seen = Look(child.id());
+    for (double start = NowMs(); !Ready(program, seen) && NowMs() - start < kReadyTimeoutMs; Sleep(1))
+        seen = Look(child.id());
+    HWND button = nullptr;
+    if (Ready(program, seen)) EnumChildWindows(seen.sheet, FindLookupButton, reinterpret_cast<LPARAM>(&button));
+    bool ok = button != nullptr;
+    for (int i = 0; ok && i <= runs; ++i) {
+        // Sent, not posted: a posted press could still wait in the queue when a sent WM_NULL,
+        // which the program takes first, came back.
+        DWORD_PTR result = 0;
+        double start = NowMs();
+        ok = SendMessageTimeoutW(GetParent(button), WM_COMMAND, MAKEWPARAM(kFontLookupButton, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(button), SMTO_NORMAL, kReadyTimeoutMs, &result) != 0;
+        if (ok && i > 0) lookups.push_back(NowMs() - start);
+    }
+    if (!ok) std::fprintf(stderr, "bench: the Fonts page's lookup could not be timed\n");
+    PostMessageW(seen.main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(child.process(), kCloseTimeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(child.process(), 1);
+        WaitForSingleObject(child.process(), kCloseTimeoutMs);
+        ok = false;
+    }
+    return ok;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -306,6 +351,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::vector<double> exports, imports;
     if (ok && !configFile.empty()) ok = TimeExportImport(orvanel, cwd, configFile, runs, exports, imports);
+    std::vector<double> lookups;
+    if (ok) ok = TimeFontLookup(orvanel, cwd, runs, lookups);
     if (!ok) return 1;
 
     std::printf("Start-up on the emulated device, median of %d runs each (first runs not counted)\n\n", runs);
@@ -317,6 +364,7 @@ int wmain(int argc, wchar_t** argv) {
     // unless --config-file was given.
     PrintRow("export (ms)", exports, {}, "");
     PrintRow("import (ms)", imports, {}, "");
+    PrintRow("font lookup (ms)", lookups, {}, "");
     std::printf("\nStart-to-ready ranges: orvanel %.0f-%.0f ms, minimal %.0f-%.0f ms.\n",
                 *std::min_element(orvanel.readyMs.begin(), orvanel.readyMs.end()),
                 *std::max_element(orvanel.readyMs.begin(), orvanel.readyMs.end()),

@@ -1,0 +1,361 @@
+// The font catalogue of the test device (ROM on R:, object store on O:) and the Fonts page on the
+// real sheet: what is listed and active, and what Install, Remove and Delete do to the files.
+// Every file and folder a test (or the page) makes is removed again at its end.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "pages/fonts/fonts_page.h"
+#include "resources/resource.h"
+#include "store/registry.h"
+#include "support/app_fixture.h"
+#include "support/font_bytes.h"
+#include "support/modal.h"
+
+namespace {
+
+using fontbytes::Bytes;
+constexpr wchar_t kInstallKey[] = L"Software\\Apps\\Talvern Software Orvanel";
+
+void Tree(const std::wstring& folder, std::set<std::wstring>& paths) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        paths.insert(folder + L"\\" + name);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Tree(folder + L"\\" + name, paths);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+std::set<std::wstring> DeviceFiles() {
+    std::set<std::wstring> paths;
+    Tree(L"O:", paths);
+    Tree(L"R:", paths);
+    return paths;
+}
+
+Bytes Content(const std::wstring& path) {
+    Bytes bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes;
+}
+
+DWORD freeBytes = 0x7FFFFFFF;
+BOOL FakeStore(STORE_INFORMATION* info) {
+    info->dwStoreSize = 0x7FFFFFFF;
+    info->dwFreeSize = freeBytes;
+    return TRUE;
+}
+
+class FontsTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        before = DeviceFiles();
+        installDir = QueryRegistryString(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir", 960);
+        installKeyExisted = KeyExists(kInstallKey, nullptr);
+        freeBytes = 0x7FFFFFFF;
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        std::set<std::wstring> now = DeviceFiles();
+        for (auto path = now.rbegin(); path != now.rend(); ++path)   // deepest first
+            if (!before.count(*path) && !DeleteFileW(path->c_str())) RemoveDirectoryW(path->c_str());
+        if (!installKeyExisted) DeleteKeyTree(HKEY_LOCAL_MACHINE, kInstallKey);
+        else if (installDir) SetInstallDir(*installDir);
+        else RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir");
+    }
+    // Writes a file, making its folders; a path without a drive lies in the object store.
+    static void Put(const std::wstring& path, const Bytes& bytes) {
+        for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1))
+            CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << testing::PrintToString(path);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    static Bytes Sized(size_t size) { return Bytes(size, 0x5A); }
+    static void SetInstallDir(const std::wstring& dir) {
+        SetRegistryValue(HKEY_LOCAL_MACHINE, kInstallKey, L"InstallDir", REG_SZ, dir.c_str(),
+                         static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t)));
+    }
+    // Starts the program and shows the page, as the user tapping "Fonts".
+    void Open() {
+        StartProgram();
+        page = FindPageAnswering<FontsPage>(session());
+        ASSERT_NE(page, nullptr);
+        page->storeInformation = FakeStore;
+        EXPECT_EQ(ListView_GetItemCount(page->fileList), 0) << "nothing is looked for at start";
+        PropSheet_SetCurSel(session().sheet, nullptr, 3);
+    }
+    std::vector<std::wstring> Rows(HWND list, int column = 0) {
+        std::vector<std::wstring> rows;
+        for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+            wchar_t text[300] = {};
+            ListView_GetItemText(list, i, column, text, 300);
+            rows.push_back(text);
+        }
+        return rows;
+    }
+    int Row(HWND list, const std::wstring& text) {
+        std::vector<std::wstring> rows = Rows(list);
+        auto found = std::find(rows.begin(), rows.end(), text);
+        return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+    }
+    // The user taps a row.
+    void Select(HWND list, const std::wstring& text) {
+        const int row = Row(list, text);
+        ASSERT_GE(row, 0) << testing::PrintToString(text);
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetSelectionMark(list, row);
+    }
+    void Press(int id) {
+        SendMessageW(page->hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page->hwnd, id)));
+    }
+    // Install of the selected file under a typed name, then the answers to the boxes that follow.
+    void Install(ModalScript& boxes, const std::wstring& file, const std::wstring& name,
+                 std::initializer_list<int> answers = {}) {
+        Select(page->fileList, file);
+        boxes.Then([name](HWND dialog) {
+            EXPECT_EQ(WindowText(dialog), L"Install as");
+            SetDlgItemTextW(dialog, IDC_NAME_EDIT, name.c_str());
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        for (int answer : answers) boxes.Press(answer);
+        Press(IDC_FONTS_INSTALL);
+    }
+
+    FontsPage* page = nullptr;
+    std::set<std::wstring> before;
+    std::optional<std::wstring> installDir;
+    bool installKeyExisted = false;
+};
+
+TEST_F(FontsTest, CatalogueOfRomAndStore) {
+    const std::wstring rom = RomDirectory();
+    Put(rom + L"Rom.ttf", fontbytes::FontNamed(u"Rom Sans"));
+    Put(rom + L"rom2.TTC", fontbytes::Collection());
+    Put(rom + L"readme.txt", Sized(10));
+    Put(L"\\Windows\\Rom.ttf", Sized(3000));           // overrides the ROM font
+    Put(L"\\Windows\\ROM2.ttc", Sized(3001));          // other letter case: does not
+    Put(L"\\Windows\\UPPER.TTF", fontbytes::Font({{1, 0, 0, 4, fontbytes::Narrow("Upper")}}));
+    Put(L"\\Windows\\x.ttf.bak", Sized(50));
+    Put(L"\\Windows\\Sub\\inner.ttf", Sized(3000));    // a twin of the override
+    Put(L"\\My Documents\\a\\b\\c\\deep.ttf", Sized(fontbytes::FontNamed(u"Rom Sans").size()));
+    // A font file whose path is longer than a path may be: skipped, not cut.
+    std::wstring longFolder = L"\\Temp\\";
+    while (longFolder.size() < 250) longFolder += L"folder-of-a-long-path\\";
+    Put(longFolder + L"lost.ttf", Sized(77));
+
+    FontCatalogue catalogue;
+    catalogue.Rebuild(false);
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < catalogue.count; ++i) paths.push_back(catalogue.entries[i].path);
+    const std::vector<std::wstring> expected = {L"rom://Rom.ttf", L"rom://rom2.TTC", L"\\My Documents\\a\\b\\c\\deep.ttf",
+                                                L"\\Windows\\ROM2.ttc", L"\\Windows\\Rom.ttf", L"\\Windows\\Sub\\inner.ttf",
+                                                L"\\Windows\\UPPER.TTF"};
+    std::vector<std::wstring> sorted = paths;
+    std::sort(sorted.begin() + 2, sorted.end());
+    ASSERT_EQ(sorted, expected) << "ROM files first; .ttf.bak, .txt and the long path left out";
+    auto entry = [&](const wchar_t* path) -> FontFileEntry& {
+        return catalogue.entries[std::find(paths.begin(), paths.end(), path) - paths.begin()];
+    };
+    EXPECT_FALSE(entry(L"rom://Rom.ttf").active);
+    EXPECT_TRUE(entry(L"\\Windows\\Rom.ttf").overridesRom);
+    EXPECT_TRUE(entry(L"rom://rom2.TTC").active);
+    EXPECT_FALSE(entry(L"\\Windows\\ROM2.ttc").overridesRom);
+    EXPECT_TRUE(entry(L"\\Windows\\UPPER.TTF").active);
+    EXPECT_FALSE(entry(L"\\Windows\\Sub\\inner.ttf").active);
+    EXPECT_FALSE(entry(L"\\My Documents\\a\\b\\c\\deep.ttf").active);
+    // Twins: the override and the inner file; the deep file only twins the overridden ROM entry,
+    // which itself is not marked.
+    EXPECT_TRUE(entry(L"\\Windows\\Rom.ttf").sameSizeTwin);
+    EXPECT_TRUE(entry(L"\\Windows\\Sub\\inner.ttf").sameSizeTwin);
+    EXPECT_TRUE(entry(L"\\My Documents\\a\\b\\c\\deep.ttf").sameSizeTwin);
+    EXPECT_FALSE(entry(L"rom://Rom.ttf").sameSizeTwin);
+    EXPECT_FALSE(entry(L"\\Windows\\UPPER.TTF").sameSizeTwin);
+    // Names from the ROM and the store; a collection; a file that is no font.
+    EXPECT_STREQ(entry(L"rom://Rom.ttf").FullName(), L"Rom Sans");
+    EXPECT_STREQ(entry(L"rom://rom2.TTC").FullName(), L"Font collection");
+    EXPECT_STREQ(entry(L"\\Windows\\UPPER.TTF").FullName(), L"Upper");
+    EXPECT_STREQ(entry(L"\\Windows\\Rom.ttf").FullName(), L" ");
+    EXPECT_STREQ(entry(L"\\Windows\\Rom.ttf").RealPath(), L"\\Windows\\Rom.ttf");
+    EXPECT_STREQ(entry(L"rom://Rom.ttf").RealPath(), L"Rom.ttf");
+}
+
+TEST_F(FontsTest, NoFontFileAnywhereLeavesBothListsEmptyAndTheButtonsQuiet) {
+    Open();
+    ModalScript noBoxes;
+    for (int id : {IDC_FONTS_INSTALL, IDC_FONTS_REMOVE, IDC_FONTS_DELETE, IDC_FONTS_LOOKUP}) Press(id);
+    EXPECT_EQ(ListView_GetItemCount(page->fileList), 0);
+    EXPECT_EQ(ListView_GetItemCount(page->activeList), 0);
+    EXPECT_EQ(session().fontFileChangeCount, 0);
+    // The buttons follow the list in focus.
+    SetFocus(page->activeList);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page->hwnd, IDC_FONTS_INSTALL)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page->hwnd, IDC_FONTS_DELETE)));
+    SetFocus(page->fileList);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page->hwnd, IDC_FONTS_INSTALL)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page->hwnd, IDC_FONTS_REMOVE)));
+    SetFocus(GetDlgItem(page->hwnd, IDC_FONTS_LOOKUP));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page->hwnd, IDC_FONTS_REMOVE)));
+}
+
+TEST_F(FontsTest, RomFontInstalledUnderItsOwnNameOverridesItUntilDeleted) {
+    const Bytes font = fontbytes::FontNamed(u"Rom Sans");
+    Put(RomDirectory() + std::wstring(L"romfont.ttf"), font);
+    Open();
+    EXPECT_EQ(Rows(page->fileList), std::vector<std::wstring>{L"rom://romfont.ttf"});
+    EXPECT_EQ(WindowText(page->fullNameLabel), L"Full font name: Rom Sans");
+    // A turn of the device keeps the name line and fits the columns to the lists' new widths.
+    const int portraitWidth = ListView_GetColumnWidth(page->activeList, 1);
+    SetDeviceScreenForTests(320, 240, 96);
+    SendMessageW(program().mainWindow(), WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+    UpdateWindow(page->hwnd);
+    EXPECT_EQ(WindowText(page->fullNameLabel), L"Full font name: Rom Sans");
+    EXPECT_NE(ListView_GetColumnWidth(page->activeList, 1), portraitWidth);
+    {
+        ModalScript boxes;
+        Install(boxes, L"rom://romfont.ttf", L"romfont.ttf");
+        EXPECT_EQ(boxes.seen().size(), 1u);
+    }
+    EXPECT_EQ(Content(L"\\Windows\\romfont.ttf_str"), font);
+    EXPECT_EQ(Content(L"\\Windows\\romfont.ttf"), font);
+    EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"romfont.ttf (RAM)"});
+    EXPECT_EQ(Rows(page->activeList, 1), std::vector<std::wstring>{L"Rom Sans"});
+    EXPECT_EQ(session().fontFileChangeCount, 1);
+    EXPECT_EQ(session().changeCount, 1);
+    EXPECT_EQ(session().resetCount, 1);
+
+    // Delete of the override asks, and the ROM font is active again.
+    ModalScript boxes;
+    boxes.Press(IDYES);
+    Select(page->activeList, L"romfont.ttf (RAM)");
+    Press(IDC_FONTS_DELETE);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].caption, L"Confirm");
+    EXPECT_EQ(boxes.seen()[0].text, L"Are you sure you want to delete font \"romfont.ttf\" ?");
+    EXPECT_FALSE(FileExists(L"\\Windows\\romfont.ttf"));
+    EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"romfont.ttf"});
+    boxes.Press(IDOK);
+    Select(page->activeList, L"romfont.ttf");
+    Press(IDC_FONTS_REMOVE);
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_EQ(boxes.seen()[1].text, L"Orvanel can not delete file from ROM. Sorry.");
+    EXPECT_EQ(session().fontFileChangeCount, 2);
+}
+
+TEST_F(FontsTest, InstallNamesMustBePlainAndNotTheFileItself) {
+    const Bytes font = fontbytes::FontNamed(u"Self");
+    Put(L"\\Windows\\Self.ttf", font);
+    Open();
+    const std::set<std::wstring> files = DeviceFiles();
+    ModalScript boxes;
+    for (const wchar_t* name : {L"..\\Temp\\x.ttf", L"\\Temp\\x.ttf", L"a/b.ttf", L"O:x.ttf", L"..", L"x.ttf.",
+                                L"x.ttf ", L"wh?t.ttf", L"tab\t.ttf"})
+        Install(boxes, L"\\Windows\\Self.ttf", name, {IDOK});
+    Install(boxes, L"\\Windows\\Self.ttf", L"Self.ttf", {IDOK});
+    ASSERT_EQ(boxes.seen().size(), 20u);
+    EXPECT_EQ(boxes.seen()[1].caption, L"Error");
+    EXPECT_EQ(boxes.seen()[1].text.substr(0, 50), L"A font is installed under a plain file name: no fo");
+    EXPECT_EQ(boxes.seen()[19].text, L"Orvanel cowardly rejects to copy font onto itself.");
+    EXPECT_EQ(DeviceFiles(), files) << "nothing copied, moved or deleted";
+    EXPECT_EQ(session().fontFileChangeCount, 0);
+
+    // Another letter case is not the same name, but the same file: the copy onto itself fails,
+    // and the file moved aside for it comes back.
+    Install(boxes, L"\\Windows\\Self.ttf", L"self.ttf", {IDOK});
+    EXPECT_EQ(boxes.seen().back().text.substr(0, 26), L"Can not copy file (error #");
+    EXPECT_EQ(Content(L"\\Windows\\Self.ttf"), font);
+    EXPECT_EQ(session().fontFileChangeCount, 1);
+}
+
+TEST_F(FontsTest, InstallFromAStorageCardKeepsTheOriginalOnlyOnYes) {
+    Put(L"\\Storage Card\\Fonts\\card.ttf", Sized(1000));
+    Put(L"\\Storage Card\\Fonts\\kept.ttf", Sized(1001));
+    Open();
+    ModalScript boxes;
+    freeBytes = 1000 + 524287;   // one byte short: warned, and No copies nothing
+    Install(boxes, L"\\Storage Card\\Fonts\\card.ttf", L"card.ttf", {IDNO});
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_EQ(boxes.seen()[1].caption, L"Warning");
+    EXPECT_FALSE(FileExists(L"\\Windows\\card.ttf"));
+    freeBytes = 1000 + 524288;   // exactly enough: no warning
+    Install(boxes, L"\\Storage Card\\Fonts\\card.ttf", L"card.ttf", {IDNO});
+    ASSERT_EQ(boxes.seen().size(), 4u);
+    EXPECT_EQ(boxes.seen()[3].caption, L"Orvanel");
+    EXPECT_EQ(boxes.seen()[3].text, L"Keep original font file \"\\Storage Card\\Fonts\\card.ttf\"?");
+    EXPECT_EQ(Content(L"\\Windows\\card.ttf"), Sized(1000));
+    EXPECT_FALSE(FileExists(L"\\Storage Card\\Fonts\\card.ttf"));
+    freeBytes = 0x7FFFFFFF;
+    Install(boxes, L"\\Storage Card\\Fonts\\kept.ttf", L"Kept Font.ttf", {IDYES});
+    EXPECT_EQ(Content(L"\\Windows\\Kept Font.ttf"), Sized(1001));
+    EXPECT_TRUE(FileExists(L"\\Storage Card\\Fonts\\kept.ttf"));
+    std::vector<std::wstring> active = Rows(page->activeList);
+    std::sort(active.begin(), active.end());
+    EXPECT_EQ(active, (std::vector<std::wstring>{L"Kept Font.ttf", L"card.ttf"}));
+}
+
+TEST_F(FontsTest, ADestinationInUseIsMovedAsideAndReplaced) {
+    Put(L"\\Windows\\busy.ttf", Sized(10));
+    Put(L"\\My Documents\\new.ttf", Sized(20));
+    Open();
+    // The system holds the installed font: it may be renamed and deleted, not written.
+    HANDLE held = CreateFileW(L"\\Windows\\busy.ttf", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ModalScript boxes;
+    Install(boxes, L"\\My Documents\\new.ttf", L"busy.ttf", {IDYES});
+    CloseHandle(held);
+    EXPECT_EQ(boxes.seen().size(), 2u) << "the name and the question about the original, no error";
+    EXPECT_EQ(Content(L"\\Windows\\busy.ttf"), Sized(20));
+    EXPECT_FALSE(FileExists(L"\\Windows\\busy.ttf_rename"));
+}
+
+TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBackupFails) {
+    SetInstallDir(L"\\Backup");
+    CreateDirectoryW(L"\\Backup", nullptr);
+    Put(L"\\Windows\\one.ttf", Sized(100));
+    Put(L"\\Windows\\two.ttf", Sized(200));
+    Put(L"\\Temp\\two-again.ttf", Sized(200));
+    Put(L"\\Windows\\three.ttf", Sized(300));
+    Open();
+    ModalScript boxes;
+    for (const wchar_t* name : {L"one.ttf", L"two.ttf"}) {
+        Select(page->activeList, name);
+        Press(IDC_FONTS_REMOVE);
+    }
+    EXPECT_TRUE(boxes.seen().empty());
+    EXPECT_FALSE(FileExists(L"\\Windows\\one.ttf"));
+    EXPECT_EQ(Content(L"\\Backup\\one.ttf"), Sized(100));
+    EXPECT_FALSE(FileExists(L"\\Windows\\two.ttf"));
+    EXPECT_FALSE(FileExists(L"\\Backup\\two.ttf")) << "its twin stands for the backup";
+    EXPECT_FALSE(FileExists(L"\\Windows\\delme_one.ttf.del"));
+
+    SetInstallDir(L"\\No Such Folder");
+    boxes.Press(IDOK);
+    Select(page->activeList, L"three.ttf");
+    Press(IDC_FONTS_REMOVE);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text, L"Can not remove file (error #3). Reset the device and try again.");
+    EXPECT_EQ(Content(L"\\Windows\\three.ttf"), Sized(300));
+    EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"three.ttf"});
+    EXPECT_EQ(session().fontFileChangeCount, 3);
+}
+
+}  // namespace
