@@ -6,7 +6,7 @@ PACKAGES   := cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools binutils
               googletest wine wine64 xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation \
               fonts-dejavu-core fonts-freefont-ttf util-linux python3 clang libclang-rt-14-dev fontconfig
 
-.PHONY: all deps configure build test run rotate bench screenshots device-reset device-uninstall clean
+.PHONY: all deps configure build test fuzz run rotate bench screenshots device-reset device-uninstall clean
 
 all: build
 
@@ -32,6 +32,11 @@ build: configure
 # Tests run one at a time: they share the test prefix's registry and object store.
 test: build
 	scripts/run-tests.sh $(BUILD)
+
+# Every fuzz target for FUZZ_SECONDS each (`make test` runs each for a few seconds only).
+FUZZ_SECONDS ?= 300
+fuzz: build
+	scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
 
 run: build
 	scripts/device.sh run $(RUN_ARGS)

@@ -101,3 +101,46 @@ bool HasConfigFileTag(const void* bytes, size_t count, const wchar_t* tag) {
     }
     return false;
 }
+
+ConfigFileText::ConfigFileText(const void* bytes, size_t count) {
+    const auto* data = static_cast<const uint8_t*>(bytes);
+    if (!data) count = 0;
+    if (count > kSearchBytes) count = kSearchBytes;
+    text_.resize(count / 2);
+    for (size_t i = 0; i < text_.size(); ++i)
+        text_[i] = static_cast<wchar_t>(data[2 * i] | (static_cast<unsigned>(data[2 * i + 1]) << 8));
+}
+
+DecodedValue ConfigFileText::Find(const wchar_t* subkey, const wchar_t* name, void* buffer, size_t size) const {
+    return FindEncodedValue(text_.data(), text_.size(), EncodeValueKey(subkey, name), buffer, size);
+}
+
+std::optional<uint32_t> ConfigFileText::ReadDword(const wchar_t* subkey, const wchar_t* name) const {
+    uint8_t bytes[4] = {};
+    if (!Find(subkey, name, bytes, sizeof bytes).found) return std::nullopt;
+    return bytes[0] | (static_cast<uint32_t>(bytes[1]) << 8) | (static_cast<uint32_t>(bytes[2]) << 16) |
+           (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+std::optional<std::wstring> ConfigFileText::ReadString(const wchar_t* subkey, const wchar_t* name,
+                                                       size_t maxBytes) const {
+    const size_t units = maxBytes / 2;
+    std::vector<uint8_t> bytes(2 * units, 0);
+    if (!Find(subkey, name, bytes.data(), bytes.size()).found) return std::nullopt;
+    std::wstring text;
+    for (size_t i = 0; i + 1 < units; ++i) {
+        const wchar_t unit = static_cast<wchar_t>(bytes[2 * i] | (static_cast<unsigned>(bytes[2 * i + 1]) << 8));
+        if (unit == L'\0') break;
+        text += unit;
+    }
+    return text;
+}
+
+std::optional<std::vector<uint8_t>> ConfigFileText::ReadBinary(const wchar_t* subkey, const wchar_t* name,
+                                                               size_t maxBytes) const {
+    std::vector<uint8_t> bytes(maxBytes);
+    const DecodedValue found = Find(subkey, name, bytes.data(), bytes.size());
+    if (!found.found) return std::nullopt;
+    bytes.resize(found.bytes);
+    return bytes;
+}

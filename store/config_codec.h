@@ -7,7 +7,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // The header the program writes (the same text as its string resource), 67 code units, no NUL.
 inline constexpr wchar_t kConfigFileHeader[] =
@@ -49,3 +51,24 @@ DecodedValue FindEncodedValue(const wchar_t* text, size_t units, const std::wstr
 // TRUE when `tag` occurs, as 16-bit little-endian text, entirely within the first 32 code units
 // (64 bytes) of `bytes`.  Bytes beyond `count` do not exist; an empty tag never matches.
 bool HasConfigFileTag(const void* bytes, size_t count, const wchar_t* tag = kConfigFileTag);
+
+// The searched text of a configuration file being read: its first kSearchBytes bytes as 16-bit
+// little-endian code units (a trailing odd byte is no code unit), and the values read from it as
+// a file store reads them. The readers test no type.
+class ConfigFileText {
+public:
+    ConfigFileText(const void* bytes, size_t count);
+
+    // The first record of the value, decoded into at most `size` bytes of buffer.
+    DecodedValue Find(const wchar_t* subkey, const wchar_t* name, void* buffer, size_t size) const;
+    // Four bytes; a record of fewer fills the low bytes of a zero.
+    std::optional<uint32_t> ReadDword(const wchar_t* subkey, const wchar_t* name) const;
+    // Code units from at most maxBytes bytes, up to the first NUL; the last whole unit within
+    // maxBytes is always a NUL, so the text has fewer than maxBytes / 2 units.
+    std::optional<std::wstring> ReadString(const wchar_t* subkey, const wchar_t* name, size_t maxBytes) const;
+    // At most maxBytes bytes, as many as the record holds.
+    std::optional<std::vector<uint8_t>> ReadBinary(const wchar_t* subkey, const wchar_t* name, size_t maxBytes) const;
+
+private:
+    std::wstring text_;
+};

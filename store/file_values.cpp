@@ -65,8 +65,7 @@ BOOL FindFileValue(const wchar_t* path, const wchar_t* subkey, const wchar_t* na
         return FALSE;
     }
     // Only whole code units that were read take part; a trailing odd byte is no letter.
-    const DecodedValue found =
-        FindEncodedValue(reinterpret_cast<const wchar_t*>(content->data()), content->size() / sizeof(wchar_t),
-                         EncodeValueKey(subkey, name), buffer, buffer ? size : 0);
+    const ConfigFileText text(content->data(), content->size());
+    const DecodedValue found = text.Find(subkey, name, buffer, buffer ? size : 0);
     return found.found ? TRUE : FALSE;
 }

@@ -65,42 +65,24 @@ private:
 // A file being read: its text, searched for each value.
 class FileReadStore final : public Store {
 public:
-    FileReadStore(std::wstring key, std::vector<BYTE> content) : key_(std::move(key)), content_(std::move(content)) {
-        if (content_.size() > kSearchBytes) content_.resize(kSearchBytes);
-    }
+    FileReadStore(std::wstring key, const std::vector<BYTE>& content)
+        : key_(std::move(key)), text_(content.data(), content.size()) {}
     const std::wstring& Key() const override { return key_; }
 
-    std::optional<DWORD> ReadDword(const ValueRef& v) override {
-        DWORD value = 0;   // a record of fewer than 4 bytes fills the low bytes of a zero
-        if (!Find(v, &value, sizeof value)) return std::nullopt;
-        return value;
-    }
+    std::optional<DWORD> ReadDword(const ValueRef& v) override { return text_.ReadDword(v.subkey, v.name); }
     std::optional<std::wstring> ReadString(const ValueRef& v, size_t maxBytes) override {
-        std::vector<wchar_t> buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
-        if (!Find(v, buffer.data(), maxBytes / sizeof(wchar_t) * sizeof(wchar_t))) return std::nullopt;
-        if (maxBytes >= sizeof(wchar_t)) buffer[maxBytes / sizeof(wchar_t) - 1] = L'\0';
-        return std::wstring(buffer.data());
+        return text_.ReadString(v.subkey, v.name, maxBytes);
     }
     std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& v, size_t maxBytes) override {
-        std::vector<BYTE> buffer(maxBytes);
-        DecodedValue found = Lookup(v, buffer.data(), maxBytes);
-        if (!found.found) return std::nullopt;
-        buffer.resize(found.bytes);
-        return buffer;
+        return text_.ReadBinary(v.subkey, v.name, maxBytes);
     }
     bool WriteDword(const ValueRef&, DWORD) override { return false; }
     bool WriteString(const ValueRef&, std::wstring_view) override { return false; }
     bool WriteBinary(const ValueRef&, const void*, size_t) override { return false; }
 
 private:
-    DecodedValue Lookup(const ValueRef& v, void* buffer, size_t size) const {
-        return FindEncodedValue(reinterpret_cast<const wchar_t*>(content_.data()), content_.size() / sizeof(wchar_t),
-                                EncodeValueKey(v.subkey, v.name), buffer, size);
-    }
-    bool Find(const ValueRef& v, void* buffer, size_t size) const { return Lookup(v, buffer, size).found; }
-
     std::wstring key_;
-    std::vector<BYTE> content_;
+    ConfigFileText text_;
 };
 
 // A file being written: the records in the order written, appended to the file in one go.
@@ -165,7 +147,7 @@ std::unique_ptr<Store> OpenRegistryStore(std::wstring key, bool liveDevice) {
 }
 
 std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYTE> content) {
-    return std::make_unique<FileReadStore>(std::move(key), std::move(content));
+    return std::make_unique<FileReadStore>(std::move(key), content);
 }
 
 std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, HWND owner) {

@@ -59,8 +59,13 @@ std::u16string ReadNameTable(const Bytes& file, size_t table, size_t length) {
         size_t chars = wide ? bytes / 2 : bytes;
         if (chars > kFullNameChars) chars = kFullNameChars;
         best.clear();
-        for (size_t c = 0; c < chars; ++c)
-            best += static_cast<char16_t>(wide ? file.U16(text + 2 * c) : file[text + c]);
+        // The page keeps the name as a C string: a NUL ends it, and a name that starts with one
+        // is no name.
+        for (size_t c = 0; c < chars; ++c) {
+            const char16_t unit = static_cast<char16_t>(wide ? file.U16(text + 2 * c) : file[text + c]);
+            if (unit == u'\0') break;
+            best += unit;
+        }
     }
     return best;
 }

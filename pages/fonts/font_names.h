@@ -21,7 +21,7 @@ NameRank RankNameRecord(unsigned platformId, unsigned encodingId, unsigned langu
 
 struct FullNameReading {
     bool collection = false;   // a TrueType collection: its fonts are not opened
-    std::u16string name;       // the best full name, cut to kFullNameChars; empty when none
+    std::u16string name;       // the best full name, cut to kFullNameChars and at a NUL; empty when none
 };
 
 // Reads the whole file's bytes. Whatever the file claims, nothing outside [data, data + size) is

@@ -61,6 +61,14 @@ TEST(FontNames, LongNamesAreCutAndCollectionsAreNotOpened) {
     EXPECT_TRUE(ReadFullName(swapped.data(), swapped.size()).collection);
 }
 
+TEST(FontNames, ANameEndsAtItsFirstNul) {
+    // As the page keeps the name, a NUL ends it: an all-NUL string is no name (the file then shows
+    // " " and is not read again), and what follows a NUL never counts.
+    EXPECT_EQ(NameOf(Font({{3, 1, 0x409, 4, Wide(std::u16string(4, u'\0'))}})), u"");
+    EXPECT_EQ(NameOf(Font({{3, 1, 0x409, 4, Wide(std::u16string(u"Sans\0Bold", 9))}})), u"Sans");
+    EXPECT_EQ(NameOf(Font({{1, 0, 0, 4, Narrow(std::string("Ma\0c", 4))}})), u"Ma");
+}
+
 TEST(FontNames, NothingOutsideTheFileIsRead) {
     const Bytes whole = fontbytes::FontNamed(u"Whole Name");
     ASSERT_EQ(NameOf(whole), u"Whole Name");

@@ -185,3 +185,37 @@ TEST(ConfigCodec, TagMustBe16BitTextWithinTheFirst32Units) {
     EXPECT_FALSE(HasConfigFileTag(tag.data(), tag.size(), L""));
     EXPECT_FALSE(HasConfigFileTag(nullptr, 0));
 }
+
+TEST(ConfigCodec, FileTextReadsValuesAsTheFileStoreDoes) {
+    const wchar_t face[] = L"Tahoma";
+    const uint8_t shortDword[] = {0x17, 0x01};
+    const std::wstring text = std::wstring(kConfigFileHeader) + EncodeValueKey(L"GDI\\SYSFNT", L"Nm") +
+                              EncodeValueData(face, sizeof face) + EncodeValueKey(L"GWE", L"cyCap") +
+                              EncodeValueData(shortDword, sizeof shortDword) + EncodeValueKey(L"GWE", L"Odd") +
+                              L"ebaaec\r\n";
+    std::vector<uint8_t> bytes = Bytes(text);
+    bytes.push_back('a');   // a trailing odd byte is no code unit
+    const ConfigFileText file(bytes.data(), bytes.size());
+
+    EXPECT_EQ(file.ReadString(L"GDI\\SYSFNT", L"Nm", 64), L"Tahoma");
+    // The last whole unit within the size is a NUL; half a unit counts for nothing.
+    EXPECT_EQ(file.ReadString(L"GDI\\SYSFNT", L"Nm", 8), L"Tah");
+    EXPECT_EQ(file.ReadString(L"GDI\\SYSFNT", L"Nm", 9), L"Tah");
+    EXPECT_EQ(file.ReadString(L"GDI\\SYSFNT", L"Nm", 1), L"");
+    // Three bytes: the last unit is its low byte and a zero.
+    EXPECT_EQ(file.ReadString(L"GWE", L"Odd", 64), L"AB");
+    EXPECT_EQ(file.ReadDword(L"GWE", L"cyCap"), 0x0117u) << "fewer than 4 bytes fill a zero";
+    EXPECT_EQ(file.ReadBinary(L"GWE", L"cyCap", 64), (std::vector<uint8_t>{0x17, 0x01}));
+    EXPECT_EQ(file.ReadBinary(L"GDI\\SYSFNT", L"Nm", 3), (std::vector<uint8_t>{'T', 0, 'a'}));
+    EXPECT_EQ(file.ReadBinary(L"GWE", L"cyCap", 0), std::vector<uint8_t>{}) << "found, nothing asked for";
+    EXPECT_FALSE(file.ReadDword(L"GWE", L"cxHScr"));
+    EXPECT_FALSE(file.ReadString(L"gwe", L"cyCap", 64));
+    EXPECT_FALSE(file.ReadBinary(L"GWE", L"Od", 64));
+
+    // Only the first 128 KiB are searched: a record past them is missing.
+    std::vector<uint8_t> big = Bytes(std::wstring(kConfigFileHeader) + std::wstring(kSearchBytes / 2, L'#'));
+    const std::vector<uint8_t> late = Bytes(EncodeValueKey(L"GWE", L"cyCap") + EncodeValueData(shortDword, 2));
+    big.insert(big.end(), late.begin(), late.end());
+    EXPECT_FALSE(ConfigFileText(big.data(), big.size()).ReadDword(L"GWE", L"cyCap"));
+    EXPECT_FALSE(ConfigFileText(nullptr, 100).ReadDword(L"GWE", L"cyCap"));
+}
