@@ -163,7 +163,7 @@ std::wstring StoreKeyOf(std::wstring_view name) {
 bool AcceptConfigName(HWND owner, std::wstring_view name) {
     bool onlySpaces = name.find_first_not_of(L' ') == std::wstring_view::npos;
     bool ok = !onlySpaces && name.front() != L'@' && name.find(L'\\') == std::wstring_view::npos &&
-              name.size() <= kNameChars - 1;
+              name.size() <= kMaxConfigNameChars;
     if (!ok) MessageBoxW(owner, LoadResString(IDS_BAD_CONFIG_NAME), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
     return ok;
 }
@@ -321,6 +321,8 @@ void RenameConfig(Session& session, const wchar_t* oldName) {
     // Values that no page writes move with the configuration.
     CopyKeyTree(StoreKeyOf(from).c_str(), StoreKeyOf(to).c_str(), HKEY_LOCAL_MACHINE);
     SaveConfig(session, to.c_str());
+    // Without the new configuration (the registry refused it, and said so) the old one stays.
+    if (!KeyExists(LoadResString(IDS_PROGRAM_KEY), to.c_str())) return;
     DeleteConfig(session, from.c_str());
     LoadConfig(session, to.c_str());
     RebuildConfigMenu(session, nullptr);
