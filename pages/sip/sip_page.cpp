@@ -89,8 +89,9 @@ void SipPage::ReadMethods() {
     methodCount = 0;
     defaultIndex = 0;
     allowChange = 0;
-    DWORD allow = GetUserDword(kSipPath, kSipKey, L"AllowChange");
-    if (allow != kNone) allowChange = static_cast<int>(allow);
+    // Only a number is one: a text "1" would read as 49.
+    auto allow = QueryRegistryDword(HKEY_CURRENT_USER, std::wstring(kSipPath) + L"\\" + kSipKey, L"AllowChange");
+    if (allow && *allow != kNone) allowChange = static_cast<int>(*allow);
     wchar_t defaultIm[130] = {};
     GetUserString(kSipPath, kSipKey, L"DefaultIm", defaultIm, sizeof defaultIm);
 
