@@ -114,4 +114,20 @@ TEST_F(RefusedWrites, ASaveTheConfigurationRefusedKeepsTheChangesMarked) {
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  *  ") << "what was not saved stays marked";
 }
 
+TEST_F(RefusedWrites, ApplyThatCannotRecordTheNameSaysTheDeviceWasNotWritten) {
+    LoadConfig(session(), L"Original");
+    ReadOnlyKey program(HKEY_LOCAL_MACHINE, L"Orvanel");
+    ASSERT_TRUE(program.locked());
+    ModalScript boxes;
+    boxes.Press(IDOK).Press(IDNO);
+    Command(IDM_APPLY);
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_EQ(boxes.seen()[0].caption, L"Error");
+    EXPECT_EQ(boxes.seen()[0].text,
+              L"Configuration \"Original\" could not be recorded as the applied one, so it was not written to the "
+              L"device.");
+    EXPECT_EQ(boxes.seen()[1].text, kResetText) << "another configuration: the question as always";
+    EXPECT_NE(MenuItems().find(L"*Current"), std::wstring::npos);
+}
+
 }  // namespace
