@@ -12,8 +12,15 @@ void ApplyConfig(Session& session, const wchar_t* name) {
     wchar_t applied[kNameChars] = {};
     bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || !SameName(applied, chosen);
 
-    WriteCurrName(chosen);
+    const bool recorded = WriteCurrName(chosen) != FALSE;
     SaveConfig(session, chosen);
+    // Only the applied configuration is written to the device: one the registry would not record
+    // as applied never got there.
+    wchar_t now[kNameChars] = {};
+    if (!recorded && (!ReadCurrName(now, sizeof(now)) || !SameName(now, chosen))) {
+        std::wstring text = FormatText(kNameChars * 2, LoadResString(IDS_APPLY_UNRECORDED), chosen);
+        MessageBoxW(session.sheet, text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+    }
 
     // Ask the window system to take up the system colours again, and repaint with them.
     int scratch[1] = {};

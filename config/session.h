@@ -15,6 +15,7 @@
 
 constexpr int kMaxConfigs = 64;
 constexpr int kNameChars = 260;         // names, titles and the name dialog's buffers
+constexpr int kMaxConfigNameChars = 255;   // a configuration is a registry key: its name's limit
 
 // How the Export and Import commands ask for a path (the platform's file dialogs, or a test's
 // answer).

@@ -1,6 +1,7 @@
 #include "config/store.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/handles.h"
@@ -16,23 +17,73 @@ constexpr wchar_t kCurrNameValue[] = L"CurrName";
 
 bool IsFileName(std::wstring_view name) { return IsFileStoreKey(name); }
 
+// Passes every call on to a store and remembers whether a write failed.
+class WriteWatch final : public Store {
+public:
+    explicit WriteWatch(Store& store) : store_(store) {}
+    const std::wstring& Key() const override { return store_.Key(); }
+    bool IsLive() const override { return store_.IsLive(); }
+    std::optional<DWORD> ReadDword(const ValueRef& v) override { return store_.ReadDword(v); }
+    std::optional<std::wstring> ReadString(const ValueRef& v, size_t maxBytes) override {
+        return store_.ReadString(v, maxBytes);
+    }
+    std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& v, size_t maxBytes) override {
+        return store_.ReadBinary(v, maxBytes);
+    }
+    bool WriteDword(const ValueRef& v, DWORD data) override { return Note(store_.WriteDword(v, data)); }
+    bool WriteString(const ValueRef& v, std::wstring_view text) override { return Note(store_.WriteString(v, text)); }
+    bool WriteBinary(const ValueRef& v, const void* data, size_t size) override {
+        return Note(store_.WriteBinary(v, data, size));
+    }
+    // True when a write failed since the last call.
+    bool TakeFailure() { return std::exchange(failed_, false); }
+
+private:
+    bool Note(bool ok) {
+        if (!ok) failed_ = true;
+        return ok;
+    }
+    Store& store_;
+    bool failed_ = false;
+};
+
+// The name a page goes by on its tab.
+std::wstring PageName(const SettingsPage& page) {
+    if (page.title[0]) return page.title;
+    wchar_t caption[64] = {};
+    if (page.hwnd) GetWindowTextW(page.hwnd, caption, 64);
+    return caption;
+}
+
 // Saves every page into one store; a configuration in the registry exists as a key even before
-// any page writes a value into it.
-void SaveAllPages(Session& session, const std::wstring& storeKey) {
+// any page writes a value into it. Gives the names of the pages that could not write everything
+// (a file reports its own failures).
+std::wstring SaveAllPages(Session& session, const std::wstring& storeKey) {
     if (IsFileName(storeKey)) {
         auto file = OpenFileStoreForWriting(storeKey, session.sheet);
         for (SettingsPage* page : session.pages)
             if (page) page->Save(*file);
         file->Commit();
-        return;
+        return {};
     }
     if (!IsSystemStoreKey(storeKey)) {
         RegKey key;
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, storeKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
     }
     auto store = OpenStore(storeKey, session.sheet);
-    for (SettingsPage* page : session.pages)
-        if (page) page->Save(*store);
+    WriteWatch watch(*store);
+    std::wstring failed;
+    for (SettingsPage* page : session.pages) {
+        if (!page) continue;
+        const bool saved = page->Save(watch) != FALSE;
+        if (watch.TakeFailure() || !saved) failed += (failed.empty() ? L"" : L", ") + PageName(*page);
+    }
+    return failed;
+}
+
+// Says which pages could not write everything.
+void ReportUnwritten(Session& session, const std::wstring& text) {
+    MessageBoxW(session.sheet, text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
 }
 
 bool HasPendingChanges(const Session& session) { return session.changeCount != 0 || session.resetCount != 0; }
@@ -112,7 +163,7 @@ std::wstring StoreKeyOf(std::wstring_view name) {
 bool AcceptConfigName(HWND owner, std::wstring_view name) {
     bool onlySpaces = name.find_first_not_of(L' ') == std::wstring_view::npos;
     bool ok = !onlySpaces && name.front() != L'@' && name.find(L'\\') == std::wstring_view::npos &&
-              name.size() <= kNameChars - 1;
+              name.size() <= kMaxConfigNameChars;
     if (!ok) MessageBoxW(owner, LoadResString(IDS_BAD_CONFIG_NAME), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
     return ok;
 }
@@ -189,19 +240,26 @@ void SaveConfig(Session& session, const wchar_t* name) {
         chosen = name;   // the caller's buffer may be rewritten while the pages save
     }
 
-    SaveAllPages(session, StoreKeyOf(chosen));
+    const std::wstring unsaved = SaveAllPages(session, StoreKeyOf(chosen));
+    if (!unsaved.empty()) 
+        ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_CONFIG_UNWRITTEN), chosen.c_str(),
+                                            unsaved.c_str()));
 
     wchar_t applied[kNameChars] = {};
     ReadCurrName(applied, sizeof(applied));
     if (SameName(chosen, applied)) {
-        SaveAllPages(session, kSystemStoreKey);
+        // Told before the reset is offered: a reset would not bring what was not written.
+        const std::wstring unwritten = SaveAllPages(session, kSystemStoreKey);
+        if (!unwritten.empty()) 
+            ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_DEVICE_UNWRITTEN), unwritten.c_str()));
         if (HasPendingChanges(session)) {
             OfferReset(session);
             SipShowIM(SIPF_OFF);
         }
     }
 
-    if (!IsFileName(chosen)) {
+    // Changes that did not reach the configuration stay marked as unsaved.
+    if (!IsFileName(chosen) && unsaved.empty()) {
         SetCountersToFontFileChanges(session);
         if (fromDialog) CopyText(session.activeConfigName, kNameChars, chosen);
     }
@@ -263,6 +321,8 @@ void RenameConfig(Session& session, const wchar_t* oldName) {
     // Values that no page writes move with the configuration.
     CopyKeyTree(StoreKeyOf(from).c_str(), StoreKeyOf(to).c_str(), HKEY_LOCAL_MACHINE);
     SaveConfig(session, to.c_str());
+    // Without the new configuration (the registry refused it, and said so) the old one stays.
+    if (!KeyExists(LoadResString(IDS_PROGRAM_KEY), to.c_str())) return;
     DeleteConfig(session, from.c_str());
     LoadConfig(session, to.c_str());
     RebuildConfigMenu(session, nullptr);

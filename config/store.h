@@ -33,5 +33,6 @@ void FormatTitle(const Session& session, wchar_t* buffer, size_t chars);
 // "Orvanel\<name>".
 std::wstring StoreKeyOf(std::wstring_view name);
 // Whether a typed name can name a configuration: not empty or only spaces, no "@" first, no
-// "\", at most 259 characters. A refused name is said so over `owner`.
+// "\", at most 255 characters (the longest key name the registry takes). A refused name is said
+// so over `owner`.
 bool AcceptConfigName(HWND owner, std::wstring_view name);

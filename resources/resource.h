@@ -39,6 +39,9 @@
 #define IDS_IMPORT_PREVIOUS    3193
 #define IDS_DELETE_DATA        3194
 #define IDS_BAD_CONFIG_NAME    3300
+#define IDS_DEVICE_UNWRITTEN   3301
+#define IDS_CONFIG_UNWRITTEN   3302
+#define IDS_APPLY_UNRECORDED   3303
 
 // Icon, menus, accelerators.
 #define IDI_ORVANEL            101

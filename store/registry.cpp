@@ -207,8 +207,11 @@ BOOL DeleteKeyTree(HKEY root, const wchar_t* path) {
 std::optional<DWORD> QueryRegistryDword(HKEY root, const std::wstring& path, const wchar_t* name) {
     RegKey key = OpenForRead(root, Trimmed(path));
     if (!key) return std::nullopt;
-    DWORD value = 0, bytes = sizeof(value);
-    if (RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS)
+    // Only a whole number is one: a text or a value of another size would read as a number
+    // nobody stored.
+    DWORD value = 0, bytes = sizeof(value), type = REG_NONE;
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS ||
+        type != REG_DWORD || bytes != sizeof(value))
         return std::nullopt;
     return value;
 }

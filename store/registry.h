@@ -47,6 +47,7 @@ void CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root);
 
 // One value at root\path, typed, with "missing" as its own state; what the helpers and the
 // stores share. A leading or trailing separator in the path counts as absent.
+// A REG_DWORD of exactly 4 bytes; any other type or size is missing.
 std::optional<DWORD> QueryRegistryDword(HKEY root, const std::wstring& path, const wchar_t* name);
 // REG_SZ of at most maxBytes bytes with its NUL.
 std::optional<std::wstring> QueryRegistryString(HKEY root, const std::wstring& path, const wchar_t* name,

@@ -39,8 +39,8 @@ public:
     // True for the live device.
     virtual bool IsLive() const { return false; }
 
-    // A 32-bit value: 4 bytes, the type not checked; a longer value is unreadable. A shorter
-    // one fills the low bytes of a zero.
+    // A 32-bit value. In the registry a REG_DWORD of 4 bytes, anything else is unreadable; in a
+    // file, whose records have no type, a shorter record fills the low bytes of a zero.
     virtual std::optional<DWORD> ReadDword(const ValueRef& value) = 0;
     // A text of at most maxBytes bytes with its NUL (longer values are unreadable in the
     // registry and cut in a file); a registry value must be REG_SZ.

@@ -60,9 +60,9 @@ bool SipPage::ReadMethod(InputMethodEntry& entry, HKEY classes, const std::wstri
 
 bool SipPage::WriteMethod(const InputMethodEntry& entry) {
     const std::wstring key = ClassKey(entry.clsid);
-    PutClassString(key.c_str(), kMethodKey, L"origname", entry.origName.c_str());
-    PutClassString(key.c_str(), kMethodKey, nullptr, entry.enabled ? L"1" : L"0");
-    return PutClassString(key.c_str(), L"", nullptr, entry.name.c_str()) != FALSE;
+    bool ok = PutClassString(key.c_str(), kMethodKey, L"origname", entry.origName.c_str()) != FALSE;
+    ok = PutClassString(key.c_str(), kMethodKey, nullptr, entry.enabled ? L"1" : L"0") != FALSE && ok;
+    return PutClassString(key.c_str(), L"", nullptr, entry.name.c_str()) != FALSE && ok;
 }
 
 BOOL SipPage::Load(Store& store) {
@@ -89,8 +89,9 @@ void SipPage::ReadMethods() {
     methodCount = 0;
     defaultIndex = 0;
     allowChange = 0;
-    DWORD allow = GetUserDword(kSipPath, kSipKey, L"AllowChange");
-    if (allow != kNone) allowChange = static_cast<int>(allow);
+    // Only a number is one: a text "1" would read as 49.
+    auto allow = QueryRegistryDword(HKEY_CURRENT_USER, std::wstring(kSipPath) + L"\\" + kSipKey, L"AllowChange");
+    if (allow && *allow != kNone) allowChange = static_cast<int>(*allow);
     wchar_t defaultIm[130] = {};
     GetUserString(kSipPath, kSipKey, L"DefaultIm", defaultIm, sizeof defaultIm);
 
@@ -110,11 +111,12 @@ void SipPage::ReadMethods() {
 
 BOOL SipPage::Save(Store&) {
     EnsureMethods();
-    for (int i = 0; i < methodCount; ++i) WriteMethod(methods[i]);
-    PutUserDword(kSipPath, kSipKey, L"AllowChange", static_cast<DWORD>(allowChange));
+    bool ok = true;
+    for (int i = 0; i < methodCount; ++i) ok = WriteMethod(methods[i]) && ok;
+    ok = PutUserDword(kSipPath, kSipKey, L"AllowChange", static_cast<DWORD>(allowChange)) && ok;
     // With no method listed there is no default to record: the one the device has stays.
-    if (methodCount > 0) PutUserString(kSipPath, kSipKey, L"DefaultIm", methods[defaultIndex].clsid.c_str());
-    return TRUE;
+    if (methodCount > 0) ok = PutUserString(kSipPath, kSipKey, L"DefaultIm", methods[defaultIndex].clsid.c_str()) && ok;
+    return ok ? TRUE : FALSE;
 }
 
 int SipPage::SelectedIndex() const {

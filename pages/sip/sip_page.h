@@ -28,7 +28,7 @@ public:
     BOOL Load(Store& store) override;
     // Reads the methods now if a load put it off.
     void EnsureMethods();
-    // Writes the live registry, whatever the store.
+    // Writes the live registry, whatever the store; FALSE when a value could not be written.
     BOOL Save(Store& store) override;
 
     // One class: true when it is an input method to list (enabled, or disabled with a first name).

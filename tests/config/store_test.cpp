@@ -264,7 +264,7 @@ TEST_F(Store, RenameToTheSameNameInAnotherCaseDoesNothing) {
 TEST_F(Store, NamesThatCannotNameAConfigurationAreRefused) {
     const wchar_t refused[] =
         L"A configuration name must not be empty, begin with \"@\" or contain a backslash, and may have at most "
-        L"259 characters.";
+        L"255 characters.";
     Edit(16);
     const std::wstring names[] = {L"@x", L"Current\\x", L"   ", std::wstring(260, L'n')};
     for (const std::wstring& name : names) {

@@ -358,4 +358,44 @@ TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBacku
     EXPECT_EQ(session().fontFileChangeCount, 3);
 }
 
+TEST_F(FontsTest, AFontFileThatVanishesAfterTheCatalogueIsReportedAndNothingElseChanges) {
+    Put(L"\\Windows\\busy.ttf", Sized(10));
+    Put(L"\\Windows\\doomed.ttf", Sized(30));
+    const std::wstring gone = L"\\My Documents\\gone.ttf";
+    const wchar_t copyFailed[] = L"Can not copy file (error #2). Reset the device and try again.";
+    Open();
+    // Removed while the user types the name: under a new name, and over an installed font.
+    for (const wchar_t* name : {L"fresh.ttf", L"busy.ttf"}) {
+        Put(gone, Sized(20));
+        Press(IDC_FONTS_LOOKUP);
+        Select(page->fileList, gone);
+        ModalScript boxes;
+        boxes.Then([name, gone](HWND dialog) {
+            DeleteFileW(gone.c_str());
+            SetDlgItemTextW(dialog, IDC_NAME_EDIT, name);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        boxes.Press(IDOK);
+        Press(IDC_FONTS_INSTALL);
+        ASSERT_EQ(boxes.seen().size(), 2u) << testing::PrintToString(name);
+        EXPECT_EQ(boxes.seen()[1].text, copyFailed);
+    }
+    EXPECT_FALSE(FileExists(L"\\Windows\\fresh.ttf"));
+    EXPECT_EQ(Content(L"\\Windows\\busy.ttf"), Sized(10)) << "the installed font is put back";
+    EXPECT_FALSE(FileExists(L"\\Windows\\busy.ttf_rename"));
+
+    // Removed while Delete asks whether it may.
+    ModalScript boxes;
+    boxes.Then([](HWND box) {
+        DeleteFileW(L"\\Windows\\doomed.ttf");
+        PostMessageW(box, WM_COMMAND, IDYES, 0);
+    });
+    boxes.Press(IDOK);
+    Select(page->activeList, L"doomed.ttf");
+    Press(IDC_FONTS_DELETE);
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_EQ(boxes.seen()[1].text, L"Can not remove file (error #2). Reset the device and try again.");
+    EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"busy.ttf"});
+}
+
 }  // namespace

@@ -206,4 +206,25 @@ TEST_F(SipPageTest, AtMost32MethodsAndNoDefaultWithoutOne) {
     EXPECT_STREQ(stored, defaultIm.c_str());
 }
 
+TEST_F(SipPageTest, ValuesOfTheWrongTypeCountAsMissing) {
+    const std::wstring odd = std::wstring(L"CLSID\\") + kQuiet;
+    auto set = [](HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_TRUE(SetRegistryValue(root, path, name, type, data, size));
+    };
+    const wchar_t one[] = L"1";   // four bytes, like a number
+    const DWORD number = 1;
+    set(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"AllowChange", REG_SZ, one, sizeof one);
+    set(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"DefaultIm", REG_DWORD, &number, 4);
+    set(HKEY_CLASSES_ROOT, odd + L"\\IsSIPInputMethod", nullptr, REG_DWORD, &number, 4);   // no "1"
+    page->LoadFrom(L"SYSTEM");
+    EXPECT_EQ(page->allowChange, 0);
+    EXPECT_EQ(page->defaultIndex, 0);
+    EXPECT_EQ(Row(kQuiet), -1);
+    EXPECT_GE(page->methodCount, 5);
+    set(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"AllowChange", REG_DWORD, &number, 2);
+    page->LoadFrom(L"SYSTEM");
+    EXPECT_EQ(page->allowChange, 0);
+    if (allowChange == 0xFFFFFFFF) RegDeleteKeyValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"AllowChange");
+}
+
 }  // namespace
