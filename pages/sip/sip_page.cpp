@@ -88,6 +88,7 @@ void SipPage::ReadMethods() {
     for (auto& entry : methods) entry = InputMethodEntry{};
     methodCount = 0;
     defaultIndex = 0;
+    defaultUnlisted_ = false;
     allowChange = 0;
     DWORD allow = GetUserDword(kSipPath, kSipKey, L"AllowChange");
     if (allow != kNone) allowChange = static_cast<int>(allow);
@@ -100,9 +101,14 @@ void SipPage::ReadMethods() {
         wchar_t name[260];
         DWORD chars = 260;
         if (RegEnumKeyExW(classes.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        // Methods past the last place are neither kept nor let to overwrite the ones that are.
+        // Methods past the last place are neither kept nor let to overwrite the ones that are;
+        // should the device's default be one of them, it stays the default.
         InputMethodEntry entry;
-        if (methodCount >= kMaxMethods || !ReadMethod(entry, classes.get(), name)) continue;
+        if (methodCount >= kMaxMethods) {
+            if (SameName(name, defaultIm) && ReadMethod(entry, classes.get(), name)) defaultUnlisted_ = true;
+            continue;
+        }
+        if (!ReadMethod(entry, classes.get(), name)) continue;
         if (SameName(name, defaultIm)) defaultIndex = methodCount;
         methods[methodCount++] = std::move(entry);
     }
@@ -112,8 +118,9 @@ BOOL SipPage::Save(Store&) {
     EnsureMethods();
     for (int i = 0; i < methodCount; ++i) WriteMethod(methods[i]);
     PutUserDword(kSipPath, kSipKey, L"AllowChange", static_cast<DWORD>(allowChange));
-    // With no method listed there is no default to record: the one the device has stays.
-    if (methodCount > 0) PutUserString(kSipPath, kSipKey, L"DefaultIm", methods[defaultIndex].clsid.c_str());
+    // With no method listed there is no default to record, and a default past the last place is
+    // not to be replaced by the first listed method: the one the device has stays.
+    if (methodCount > 0 && !defaultUnlisted_) PutUserString(kSipPath, kSipKey, L"DefaultIm", methods[defaultIndex].clsid.c_str());
     return TRUE;
 }
 
@@ -182,6 +189,7 @@ bool SipPage::OnCommand(WORD id, WORD code) {
             return true;
         host().NoteUserChange();
         defaultIndex = i;
+        defaultUnlisted_ = false;
         methods[i].enabled = 1;
         break;
     case IDC_SIP_RESTORE:
