@@ -458,7 +458,37 @@ std::wstring Numbered(const wchar_t* prefix, int n) {
     return prefix + std::wstring(digits);
 }
 
+// What a save of the Sip page may write of the device's own settings, put back after the load.
+struct SipSettings {
+    bool kept = false;
+    wchar_t defaultIm[130] = {};
+    DWORD allowChange = 0;
+    bool hasDefault = false, hasAllow = false;
+};
+SipSettings g_sip;
+
+void KeepSipSettings() {
+    DWORD bytes = sizeof g_sip.defaultIm - sizeof(wchar_t);
+    g_sip.hasDefault = RegGetValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"DefaultIm", RRF_RT_REG_SZ, nullptr,
+                                    g_sip.defaultIm, &bytes) == ERROR_SUCCESS;
+    bytes = sizeof g_sip.allowChange;
+    g_sip.hasAllow = RegGetValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"AllowChange", RRF_RT_REG_DWORD, nullptr,
+                                  &g_sip.allowChange, &bytes) == ERROR_SUCCESS;
+    g_sip.kept = true;
+}
+
+void RestoreSipSettings() {
+    if (!g_sip.kept) return;
+    if (g_sip.hasDefault)
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"DefaultIm", REG_SZ, g_sip.defaultIm,
+                        static_cast<DWORD>((wcslen(g_sip.defaultIm) + 1) * sizeof(wchar_t)));
+    if (g_sip.hasAllow)
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"AllowChange", REG_DWORD, &g_sip.allowChange,
+                        sizeof g_sip.allowChange);
+}
+
 void TearDownLoad() {
+    RestoreSipSettings();
     for (int i = 0; i < kLoadConfigs; ++i)
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Orvanel\\" + Numbered(kLoadConfigPrefix, i)).c_str());
     for (int i = 0; i < kLoadMethods; ++i)
@@ -469,6 +499,7 @@ void TearDownLoad() {
 
 bool SetUpLoad() {
     TearDownLoad();
+    KeepSipSettings();
     bool ok = true;
     for (int i = 0; i < kLoadConfigs; ++i) {
         HKEY key = nullptr;
