@@ -358,8 +358,9 @@ cmd_uninstall() {
     say "Orvanel is removed from the device"
 }
 
-# Times the installed program's start against the minimal six-page sheet, headless on the
-# portrait screen (tools/bench/bench.cpp says what is measured), and prints the table.
+# Times the installed program against the minimal six-page sheet, headless on the portrait screen,
+# then at the load sizes on the same device, loaded and unloaded by the driver (tools/bench/bench.cpp
+# says what is measured), and prints the table.
 cmd_bench() {
     local runs="${1:-10}" bench minimal
     bench="$build/tools/bench/bench.exe"
@@ -376,7 +377,7 @@ cmd_bench() {
     # shellcheck disable=SC1003 # a Windows path, backslash and all
     wine "$(winepath_w "$bench")" --orvanel "$program_w" --minimal "$(winepath_w "$minimal")" \
         --cwd 'O:\' --runs "$runs" \
-        --config-file 'O:\Temp\bench.ov' | tr -d '\r'
+        --config-file 'O:\Temp\bench.ov' --load | tr -d '\r'
     local status="${PIPESTATUS[0]}"
     power_off
     return "$status"

@@ -88,6 +88,7 @@ void SipPage::ReadMethods() {
     for (auto& entry : methods) entry = InputMethodEntry{};
     methodCount = 0;
     defaultIndex = 0;
+    defaultUnlisted_ = false;
     allowChange = 0;
     // Only a number is one: a text "1" would read as 49.
     auto allow = QueryRegistryDword(HKEY_CURRENT_USER, std::wstring(kSipPath) + L"\\" + kSipKey, L"AllowChange");
@@ -101,9 +102,14 @@ void SipPage::ReadMethods() {
         wchar_t name[260];
         DWORD chars = 260;
         if (RegEnumKeyExW(classes.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        // Methods past the last place are neither kept nor let to overwrite the ones that are.
+        // Methods past the last place are neither kept nor let to overwrite the ones that are;
+        // should the device's default be one of them, it stays the default.
         InputMethodEntry entry;
-        if (methodCount >= kMaxMethods || !ReadMethod(entry, classes.get(), name)) continue;
+        if (methodCount >= kMaxMethods) {
+            if (SameName(name, defaultIm) && ReadMethod(entry, classes.get(), name)) defaultUnlisted_ = true;
+            continue;
+        }
+        if (!ReadMethod(entry, classes.get(), name)) continue;
         if (SameName(name, defaultIm)) defaultIndex = methodCount;
         methods[methodCount++] = std::move(entry);
     }
@@ -114,8 +120,10 @@ BOOL SipPage::Save(Store&) {
     bool ok = true;
     for (int i = 0; i < methodCount; ++i) ok = WriteMethod(methods[i]) && ok;
     ok = PutUserDword(kSipPath, kSipKey, L"AllowChange", static_cast<DWORD>(allowChange)) && ok;
-    // With no method listed there is no default to record: the one the device has stays.
-    if (methodCount > 0) ok = PutUserString(kSipPath, kSipKey, L"DefaultIm", methods[defaultIndex].clsid.c_str()) && ok;
+    // With no method listed there is no default to record, and a default past the last place is
+    // not to be replaced by the first listed method: the one the device has stays.
+    if (methodCount > 0 && !defaultUnlisted_)
+        ok = PutUserString(kSipPath, kSipKey, L"DefaultIm", methods[defaultIndex].clsid.c_str()) && ok;
     return ok ? TRUE : FALSE;
 }
 
@@ -184,6 +192,7 @@ bool SipPage::OnCommand(WORD id, WORD code) {
             return true;
         host().NoteUserChange();
         defaultIndex = i;
+        defaultUnlisted_ = false;
         methods[i].enabled = 1;
         break;
     case IDC_SIP_RESTORE:

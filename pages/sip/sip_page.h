@@ -51,6 +51,7 @@ private:
     void ReadMethods();
 
     bool methodsRead_ = false;
+    bool defaultUnlisted_ = false;   // the device's default is a method past the last place
 };
 
 std::unique_ptr<SettingsPage> CreateSipPage(PageHost& host);

@@ -513,3 +513,43 @@ TEST_F(StoreFiles, AnUnopenableFileIsReportedOnce) {
     EXPECT_STREQ(session().activeConfigName, L"Current");
 }
 }  // namespace
+
+namespace {
+// A configuration file of 200 KiB: what lies within the first 128 KiB is imported, what lies past
+// it is not looked at, and the large file changes nothing else.
+TEST_F(StoreFiles, ABigFileImportsWhatLiesWithinTheSearchedPart) {
+    probe->number = 21;
+    probe->text = L"Courier";
+    Command(IDM_EXPORT);
+    const std::string exported = FileBytes();
+    DWORD other = 30;
+    std::string filler;
+    const std::string record = Utf16(EncodeValueKey(L"Elsewhere", L"Unread") + EncodeValueData(&other, 4));
+    while (filler.size() + record.size() <= 200 * 1024 - exported.size()) filler += record;
+    auto importFile = [&](const std::string& bytes) {
+        FileHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+        file.reset();
+        probe->number = 13;
+        probe->text = L"Tahoma";
+        session().changeCount = session().resetCount = 0;
+        ModalScript boxes;
+        Command(IDM_IMPORT);
+        EXPECT_TRUE(boxes.seen().empty());
+    };
+
+    importFile(exported + filler);   // the records first, then 200 KiB of others
+    EXPECT_GE(FileBytes().size(), 190u * 1024);
+    EXPECT_EQ(probe->number, 21u);
+    EXPECT_EQ(probe->text, L"Courier");
+
+    // The header, the others, then the records from byte 180 KiB on: past the searched part.
+    const std::string header = Utf16(kConfigFileHeader);
+    importFile(header + filler.substr(0, 180 * 1024 - header.size() - (180 * 1024 - header.size()) % record.size()) +
+               exported.substr(header.size()));
+    EXPECT_EQ(probe->number, 13u) << "beyond the searched part a value counts as missing";
+    EXPECT_EQ(probe->text, L"Tahoma");
+    EXPECT_EQ(session().changeCount, 1) << "imported all the same, and marked unsaved";
+}
+}  // namespace

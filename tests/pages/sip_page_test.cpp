@@ -227,4 +227,30 @@ TEST_F(SipPageTest, ValuesOfTheWrongTypeCountAsMissing) {
     if (allowChange == 0xFFFFFFFF) RegDeleteKeyValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"AllowChange");
 }
 
+// 32 methods that sort before the device's own push its default past the last place: a save
+// (an export, say) must not make the first listed method the default in its stead.
+TEST_F(SipPageTest, ADefaultPastTheLastPlaceStaysTheDefault) {
+    std::vector<std::wstring> extra;
+    for (int i = 0; i < SipPage::kMaxMethods; ++i) {
+        extra.push_back(L"{0A1B2C3D-0000-4000-8000-0000000002" + std::to_wstring(10 + i) + L"}");
+        PutClassString(L"CLSID", extra.back().c_str(), nullptr, L"Extra");
+        PutClassString((L"CLSID\\" + extra.back()).c_str(), L"IsSIPInputMethod", nullptr, L"1");
+    }
+    page->LoadFrom(L"SYSTEM");
+    ASSERT_EQ(page->methodCount, SipPage::kMaxMethods);
+    page->SaveTo(L"SYSTEM");
+    wchar_t stored[130] = {};
+    GetUserString(L"ControlPanel", L"Sip", L"DefaultIm", stored, sizeof stored);
+    EXPECT_STREQ(stored, defaultIm.c_str());
+
+    // Chosen by the user, a listed method becomes the default all the same.
+    ListView_SetItemState(list, 3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(list, 3);
+    Press(IDC_SIP_SET_DEFAULT);
+    page->SaveTo(L"SYSTEM");
+    GetUserString(L"ControlPanel", L"Sip", L"DefaultIm", stored, sizeof stored);
+    EXPECT_EQ(stored, page->methods[3].clsid);
+    for (const std::wstring& clsid : extra) RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid).c_str());
+}
+
 }  // namespace

@@ -15,11 +15,28 @@
 // With --config-file, N more starts of Orvanel (and a first one not counted) each time one full
 // export and one full import of a configuration file at PATH: the driver sends the menu command
 // (Tools > Export 40008, Import 40009), types PATH into the file dialog and presses OK, and
-// times from OK until the program is back in its message loop (a WM_NULL sent to it returns).
+// times from the dialog's end until the program is back in its message loop (a WM_NULL sent to
+// it returns): the program's own work. What the file dialog itself does on OK (Wine's comdlg32
+// checks the path through the shell) is the row "file dialog's OK", from OK until it is gone.
 //
 // Then one more start of Orvanel times "Lookup for fonts" on the Fonts page N times (after one
 // press not counted): the font catalogue of the device rebuilt and its lists filled again, from
 // the press until the page has handled it.
+//
+// Then one more start times one repaint of each preview (the GUI, Size and Theme pages, each
+// shown in turn) N times: the page is invalidated, and the time runs until the program has begun
+// the paint (the update region is empty) and answered a WM_NULL sent after it, so the paint is
+// over. A WM_NULL alone, timed the same way, is the row "message round trip".
+//
+// With --load, the driver then loads the device, times the same operations again at the load
+// sizes, and undoes the load (also at its start, should an earlier run have stopped half way):
+// 65 configurations (one more than the menu holds), 121 more font files (129 with the seeded
+// device's eight; one more than the catalogue holds), 33 input methods (one more than the Sip
+// page lists), a configuration file of 200 KiB whose records lie past the part a lookup searches
+// (every lookup reads all of it and finds nothing: the worst case), and a folder tree 64 levels
+// deep on the storage card (which the font lookup walks). The loaded starts alternate with the
+// minimal sheet's again. The per-font row is the loaded lookup less the seeded one, over the 121
+// files added.
 //
 // Exit code: 0 when every run started, got ready and ended; 1 otherwise.
 #include <windows.h>
@@ -191,8 +208,10 @@ HWND OpenDialog(DWORD pid) {
 }
 
 // Runs a menu command that asks for a file, answers the file dialog with `path` and returns the
-// milliseconds from OK until the program waits for messages again; negative on failure.
-double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& path) {
+// milliseconds from the file dialog's end until the program waits for messages again (the
+// program's own work); negative on failure. `dialogMs`, when given, gets the time from OK until
+// the dialog was gone (the file dialog's own work on OK, Wine's comdlg32).
+double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& path, double* dialogMs = nullptr) {
     constexpr int kFileNameEdit = 0x480, kFileNameCombo = 0x47c;   // edt1, cmb13
     PostMessageW(main, WM_COMMAND, command, 0);
     HWND dialog = nullptr;
@@ -206,10 +225,12 @@ double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& p
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     // Sent messages are handled in the dialog's own loop too: wait for it to go first.
     while (IsWindow(dialog) && NowMs() - start < kReadyTimeoutMs) Sleep(0);
+    const double gone = NowMs();
     DWORD_PTR result = 0;
     if (IsWindow(dialog) || !SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kReadyTimeoutMs, &result))
         return -1;
-    double elapsed = NowMs() - start;
+    double elapsed = NowMs() - gone;
+    if (dialogMs) *dialogMs = gone - start;
     if (HWND box = OpenDialog(pid)) {   // an error message instead of the work done
         wchar_t text[256] = {};
         GetWindowTextW(box, text, 256);
@@ -223,7 +244,7 @@ double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& p
 // A fresh start each time: after an import the settings count as changed, and the next import
 // would first ask whether to save them.
 bool ExportImportOnce(Program& program, const std::wstring& cwd, const std::wstring& path,
-                      double& exported, double& imported) {
+                      double& exported, double& imported, double& dialog) {
     ChildProcess child;
     if (!child.Start(program.path, cwd)) return false;
     WaitForInputIdle(child.process(), kReadyTimeoutMs);
@@ -232,7 +253,7 @@ bool ExportImportOnce(Program& program, const std::wstring& cwd, const std::wstr
         seen = Look(child.id());
     bool ok = Ready(program, seen);
     DeleteFileW(path.c_str());   // no question about replacing it
-    if (ok) exported = TimeFileCommand(child.id(), seen.main, 40008, path);
+    if (ok) exported = TimeFileCommand(child.id(), seen.main, 40008, path, &dialog);
     if (ok && exported >= 0) imported = TimeFileCommand(child.id(), seen.main, 40009, path);
     ok = ok && exported >= 0 && imported >= 0;
     PostMessageW(seen.main, WM_CLOSE, 0, 0);
@@ -247,14 +268,15 @@ bool ExportImportOnce(Program& program, const std::wstring& cwd, const std::wstr
 
 // Times `runs` exports and imports, after one pair that is not counted.
 bool TimeExportImport(Program& program, const std::wstring& cwd, const std::wstring& path, int runs,
-                      std::vector<double>& exports, std::vector<double>& imports) {
+                      std::vector<double>& exports, std::vector<double>& imports, std::vector<double>* dialogs = nullptr) {
     for (int i = 0; i <= runs; ++i) {
-        double exported = -1, imported = -1;
-        if (!ExportImportOnce(program, cwd, path, exported, imported)) {
+        double exported = -1, imported = -1, dialog = -1;
+        if (!ExportImportOnce(program, cwd, path, exported, imported, dialog)) {
             std::fprintf(stderr, "bench: export and import run %d failed\n", i);
             return false;
         }
         if (i > 0) { exports.push_back(exported); imports.push_back(imported); }
+        if (i > 0 && dialogs) dialogs->push_back(dialog);
     }
     return true;
 }
@@ -300,6 +322,236 @@ bool TimeFontLookup(Program& program, const std::wstring& cwd, int runs, std::ve
     return ok;
 }
 
+// Starts Orvanel and waits until its sheet is complete.
+bool StartReady(Program& program, const std::wstring& cwd, ChildProcess& child, Windows& seen) {
+    if (!child.Start(program.path, cwd)) return false;
+    WaitForInputIdle(child.process(), kReadyTimeoutMs);
+    seen = Look(child.id());
+    for (double start = NowMs(); !Ready(program, seen) && NowMs() - start < kReadyTimeoutMs; Sleep(1))
+        seen = Look(child.id());
+    return Ready(program, seen);
+}
+
+// Closes a program started by StartReady; false when it had to be killed.
+bool CloseProgram(ChildProcess& child, const Windows& seen) {
+    PostMessageW(seen.main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(child.process(), kCloseTimeoutMs) == WAIT_OBJECT_0) return true;
+    TerminateProcess(child.process(), 1);
+    WaitForSingleObject(child.process(), kCloseTimeoutMs);
+    return false;
+}
+
+bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kReadyTimeoutMs,
+                               result ? result : &ignored) != 0;
+}
+
+// The pages with a preview, by their place in the sheet.
+struct PreviewPage {
+    int index;
+    const char* row;
+};
+constexpr PreviewPage kPreviewPages[] = {{0, "repaint GUI preview (ms)"},
+                                         {1, "repaint Size preview (ms)"},
+                                         {5, "repaint Theme preview (ms)"}};
+constexpr int kPreviews = sizeof(kPreviewPages) / sizeof(kPreviewPages[0]);
+
+// Shows each preview page in turn and times `runs` repaints of it (after one not counted), and
+// as many bare WM_NULL round trips to it.
+bool TimeRepaints(Program& program, const std::wstring& cwd, int runs, std::vector<double> (&repaints)[kPreviews],
+                  std::vector<double>& roundTrips) {
+    ChildProcess child;
+    Windows seen;
+    bool ok = StartReady(program, cwd, child, seen);
+    for (int p = 0; ok && p < kPreviews; ++p) {
+        DWORD_PTR page = 0;
+        ok = SendAndWait(seen.sheet, PSM_SETCURSEL, kPreviewPages[p].index, 0) &&
+             SendAndWait(seen.sheet, PSM_GETCURRENTPAGEHWND, 0, 0, &page) && page;
+        HWND window = reinterpret_cast<HWND>(page);
+        // Let the page's first paint (which draws the preview) and its children's go by.
+        for (double start = NowMs(); ok && NowMs() - start < 200; Sleep(10)) ok = SendAndWait(window, WM_NULL, 0, 0);
+        for (int i = 0; ok && i <= runs; ++i) {
+            double start = NowMs();
+            InvalidateRect(window, nullptr, FALSE);
+            while (GetUpdateRect(window, nullptr, FALSE) && NowMs() - start < kReadyTimeoutMs) Sleep(0);
+            ok = !GetUpdateRect(window, nullptr, FALSE) && SendAndWait(window, WM_NULL, 0, 0);
+            double elapsed = NowMs() - start;
+            if (ok && i > 0) repaints[p].push_back(elapsed);
+            start = NowMs();
+            ok = ok && SendAndWait(window, WM_NULL, 0, 0);
+            if (ok && i > 0 && p == 0) roundTrips.push_back(NowMs() - start);
+            Sleep(5);   // the children's paints
+        }
+    }
+    if (!ok) std::fprintf(stderr, "bench: the previews' repaints could not be timed\n");
+    return CloseProgram(child, seen) && ok;
+}
+
+// Switches between the first two configurations of the menu `runs` times (after one switch not
+// counted).
+bool TimeSwitches(Program& program, const std::wstring& cwd, int runs, std::vector<double>& switches) {
+    constexpr UINT kFirstConfig = 4096;   // IDM_CONFIG_FIRST
+    ChildProcess child;
+    Windows seen;
+    bool ok = StartReady(program, cwd, child, seen);
+    for (int i = 0; ok && i <= runs; ++i) {
+        double start = NowMs();
+        ok = SendAndWait(seen.main, WM_COMMAND, kFirstConfig + i % 2, 0) && !OpenDialog(child.id());
+        if (ok && i > 0) switches.push_back(NowMs() - start);
+    }
+    if (!ok) std::fprintf(stderr, "bench: the configuration switches could not be timed\n");
+    return CloseProgram(child, seen) && ok;
+}
+
+// Times `runs` imports of the file at `path`, which `write` makes anew before each (after one
+// not counted), each in a fresh start.
+bool TimeImports(Program& program, const std::wstring& cwd, const std::wstring& path, bool (*write)(const std::wstring&),
+                 int runs, std::vector<double>& imports) {
+    bool ok = true;
+    for (int i = 0; ok && i <= runs; ++i) {
+        ChildProcess child;
+        Windows seen;
+        ok = write(path) && StartReady(program, cwd, child, seen);
+        double imported = ok ? TimeFileCommand(child.id(), seen.main, 40009, path) : -1;
+        ok = CloseProgram(child, seen) && ok && imported >= 0;
+        if (ok && i > 0) imports.push_back(imported);
+    }
+    DeleteFileW(path.c_str());
+    if (!ok) std::fprintf(stderr, "bench: the imports could not be timed\n");
+    return ok;
+}
+
+// ---- The loaded device -------------------------------------------------------------------------
+
+constexpr int kLoadConfigs = 65;
+constexpr int kLoadFonts = 121;     // added to the seeded device's 8: 129
+constexpr int kLoadMethods = 33;
+constexpr int kLoadFileBytes = 200 * 1024;
+constexpr int kLoadDepth = 64;
+constexpr wchar_t kLoadConfigPrefix[] = L"Bench load ";
+constexpr wchar_t kLoadMethodPrefix[] = L"{0BE4C400-0000-4000-8000-0000000000";   // + 2 digits + "}"
+
+std::wstring g_root;   // the object store's root, "O:\"
+
+std::wstring StorePath(const wchar_t* path) { return g_root + path; }
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = folder + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+            else DeleteFileW(full.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring Numbered(const wchar_t* prefix, int n) {
+    wchar_t digits[8];
+    std::swprintf(digits, 8, L"%02d", n);
+    return prefix + std::wstring(digits);
+}
+
+// What a save of the Sip page may write of the device's own settings, put back after the load.
+struct SipSettings {
+    bool kept = false;
+    wchar_t defaultIm[130] = {};
+    DWORD allowChange = 0;
+    bool hasDefault = false, hasAllow = false;
+};
+SipSettings g_sip;
+
+void KeepSipSettings() {
+    DWORD bytes = sizeof g_sip.defaultIm - sizeof(wchar_t);
+    g_sip.hasDefault = RegGetValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"DefaultIm", RRF_RT_REG_SZ, nullptr,
+                                    g_sip.defaultIm, &bytes) == ERROR_SUCCESS;
+    bytes = sizeof g_sip.allowChange;
+    g_sip.hasAllow = RegGetValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"AllowChange", RRF_RT_REG_DWORD, nullptr,
+                                  &g_sip.allowChange, &bytes) == ERROR_SUCCESS;
+    g_sip.kept = true;
+}
+
+void RestoreSipSettings() {
+    if (!g_sip.kept) return;
+    if (g_sip.hasDefault)
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"DefaultIm", REG_SZ, g_sip.defaultIm,
+                        static_cast<DWORD>((wcslen(g_sip.defaultIm) + 1) * sizeof(wchar_t)));
+    if (g_sip.hasAllow)
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"ControlPanel\\Sip", L"AllowChange", REG_DWORD, &g_sip.allowChange,
+                        sizeof g_sip.allowChange);
+}
+
+void TearDownLoad() {
+    RestoreSipSettings();
+    for (int i = 0; i < kLoadConfigs; ++i)
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Orvanel\\" + Numbered(kLoadConfigPrefix, i)).c_str());
+    for (int i = 0; i < kLoadMethods; ++i)
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + Numbered(kLoadMethodPrefix, i) + L"}").c_str());
+    RemoveTree(StorePath(L"Temp\\Bench fonts"));
+    RemoveTree(StorePath(L"Storage Card\\Bench tree"));
+}
+
+bool SetUpLoad() {
+    TearDownLoad();
+    KeepSipSettings();
+    bool ok = true;
+    for (int i = 0; i < kLoadConfigs; ++i) {
+        HKEY key = nullptr;
+        ok = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Orvanel\\" + Numbered(kLoadConfigPrefix, i)).c_str(), 0, nullptr, 0,
+                             KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS && ok;
+        if (key) RegCloseKey(key);
+    }
+    for (int i = 0; i < kLoadMethods; ++i) {
+        const std::wstring clsid = L"CLSID\\" + Numbered(kLoadMethodPrefix, i) + L"}";
+        const std::wstring name = Numbered(L"Bench method ", i);
+        ok = RegSetKeyValueW(HKEY_CLASSES_ROOT, clsid.c_str(), nullptr, REG_SZ, name.c_str(),
+                             static_cast<DWORD>((name.size() + 1) * 2)) == ERROR_SUCCESS && ok;
+        ok = RegSetKeyValueW(HKEY_CLASSES_ROOT, (clsid + L"\\IsSIPInputMethod").c_str(), nullptr, REG_SZ, L"1", 4) ==
+                 ERROR_SUCCESS && ok;
+    }
+    // The font files: copies of one of the device's own.
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(StorePath(L"Windows\\*.ttf").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    const std::wstring font = StorePath(L"Windows\\") + data.cFileName;
+    CreateDirectoryW(StorePath(L"Temp").c_str(), nullptr);
+    ok = CreateDirectoryW(StorePath(L"Temp\\Bench fonts").c_str(), nullptr) && ok;
+    for (int i = 0; i < kLoadFonts; ++i)
+        ok = CopyFileW(font.c_str(), (StorePath(L"Temp\\Bench fonts\\") + Numbered(L"bench", i) + L".ttf").c_str(), FALSE) &&
+             ok;
+    std::wstring folder = StorePath(L"Storage Card");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    folder += L"\\Bench tree";
+    for (int depth = 0; ok && depth < kLoadDepth; ++depth) {
+        ok = CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
+        folder += L"\\d";
+    }
+    if (!ok) std::fprintf(stderr, "bench: the load could not be set up\n");
+    return ok;
+}
+
+// A configuration file of kLoadFileBytes: the header, then records of a value no page reads up
+// to the end, so every lookup searches as far as it may and finds nothing.
+bool WriteBigFile(const std::wstring& path) {
+    std::wstring text = L"#!ver2.0\r\n#         Orvanel generated file. Please don't edit.\r\n#\r\n";
+    const std::wstring record = L"aaeeaaegaagbaagjaagmaagmaaccaafmaaeoaagpaahcaaenaagbaaggaagmaagl=aaaaaaaa\r\n";
+    while ((text.size() + record.size()) * sizeof(wchar_t) <= kLoadFileBytes) text += record;
+    text.resize(kLoadFileBytes / sizeof(wchar_t), L'\n');
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, text.data(), kLoadFileBytes, &written, nullptr) && written == kLoadFileBytes;
+    CloseHandle(file);
+    return ok;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -310,15 +562,15 @@ double Median(std::vector<double> values) {
 void PrintRow(const char* what, const std::vector<double>& orvanel, const std::vector<double>& minimal,
               const char* goal) {
     if (orvanel.empty()) {
-        std::printf("| %-22s | %9s | %9s | %6s | %-6s |\n", what, "n/a", "n/a", "n/a", goal);
+        std::printf("| %-30s | %9s | %9s | %6s | %-6s |\n", what, "n/a", "n/a", "n/a", goal);
         return;
     }
     if (minimal.empty()) {   // a row only Orvanel has
-        std::printf("| %-22s | %9.1f | %9s | %6s | %-6s |\n", what, Median(orvanel), "-", "-", goal);
+        std::printf("| %-30s | %9.2f | %9s | %6s | %-6s |\n", what, Median(orvanel), "-", "-", goal);
         return;
     }
     double a = Median(orvanel), b = Median(minimal);
-    std::printf("| %-22s | %9.1f | %9.1f | %6.2f | %-6s |\n", what, a, b, a / b, goal);
+    std::printf("| %-30s | %9.1f | %9.1f | %6.2f | %-6s |\n", what, a, b, a / b, goal);
 }
 
 }  // namespace
@@ -328,6 +580,7 @@ int wmain(int argc, wchar_t** argv) {
     Program minimal{L"minimal_sheet", L"", false};
     std::wstring cwd, configFile;
     int runs = 10;
+    bool load = false;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
         if (arg == L"--orvanel" && i + 1 < argc) orvanel.path = argv[++i];
@@ -335,8 +588,9 @@ int wmain(int argc, wchar_t** argv) {
         else if (arg == L"--cwd" && i + 1 < argc) cwd = argv[++i];
         else if (arg == L"--runs" && i + 1 < argc) runs = std::max(1, _wtoi(argv[++i]));
         else if (arg == L"--config-file" && i + 1 < argc) configFile = argv[++i];
+        else if (arg == L"--load") load = true;
         else {
-            std::fprintf(stderr, "usage: bench --orvanel PATH --minimal PATH [--runs N] [--cwd DIR] [--config-file PATH]\n");
+            std::fprintf(stderr, "usage: bench --orvanel PATH --minimal PATH [--runs N] [--cwd DIR] [--config-file PATH] [--load]\n");
             return 2;
         }
     }
@@ -344,32 +598,72 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "bench: --orvanel and --minimal are needed\n");
         return 2;
     }
+    if (load && (cwd.empty() || configFile.empty())) {
+        std::fprintf(stderr, "bench: --load needs --cwd (the object store's root) and --config-file\n");
+        return 2;
+    }
+    g_root = cwd;
+    if (!g_root.empty() && g_root.back() != L'\\') g_root += L'\\';
 
     bool ok = RunOnce(orvanel, cwd, false) && RunOnce(minimal, cwd, false);
     for (int i = 0; ok && i < runs; ++i) {
         ok = RunOnce(orvanel, cwd, true) && RunOnce(minimal, cwd, true);
     }
-    std::vector<double> exports, imports;
-    if (ok && !configFile.empty()) ok = TimeExportImport(orvanel, cwd, configFile, runs, exports, imports);
+    std::vector<double> exports, imports, dialogs;
+    if (ok && !configFile.empty()) ok = TimeExportImport(orvanel, cwd, configFile, runs, exports, imports, &dialogs);
     std::vector<double> lookups;
     if (ok) ok = TimeFontLookup(orvanel, cwd, runs, lookups);
+    std::vector<double> repaints[kPreviews], roundTrips;
+    if (ok) ok = TimeRepaints(orvanel, cwd, runs, repaints, roundTrips);
+
+    // The same at the load sizes, on a device loaded for the purpose and unloaded afterwards.
+    Program loaded{L"orvanel", orvanel.path, true};
+    Program loadedMinimal{L"minimal_sheet", minimal.path, false};
+    std::vector<double> loadedExports, loadedImports, bigImports, loadedLookups, switches, perFont;
+    if (ok && load) {
+        ok = SetUpLoad() && RunOnce(loaded, cwd, false);
+        for (int i = 0; ok && i < runs; ++i) ok = RunOnce(loaded, cwd, true) && RunOnce(loadedMinimal, cwd, true);
+        if (ok) ok = TimeExportImport(loaded, cwd, configFile, runs, loadedExports, loadedImports);
+        if (ok) ok = TimeImports(loaded, cwd, configFile, WriteBigFile, runs, bigImports);
+        if (ok) ok = TimeFontLookup(loaded, cwd, runs, loadedLookups);
+        if (ok) ok = TimeSwitches(loaded, cwd, runs, switches);
+        TearDownLoad();
+        if (ok) perFont.push_back((Median(loadedLookups) - Median(lookups)) / kLoadFonts);
+    }
     if (!ok) return 1;
 
-    std::printf("Start-up on the emulated device, median of %d runs each (first runs not counted)\n\n", runs);
-    std::printf("| %-22s | %9s | %9s | %6s | %-6s |\n", "", "orvanel", "minimal", "ratio", "goal");
-    std::printf("|%s|%s|%s|%s|%s|\n", "------------------------", "-----------", "-----------", "--------", "--------");
-    PrintRow("start-to-ready (ms)", orvanel.readyMs, minimal.readyMs, "1.15");
+    std::printf("Orvanel on the emulated device, median of %d runs each (first runs not counted)\n\n", runs);
+    std::printf("| %-30s | %9s | %9s | %6s | %-6s |\n", "", "orvanel", "minimal", "ratio", "goal");
+    std::printf("|%s|%s|%s|%s|%s|\n", "--------------------------------", "-----------", "-----------", "--------", "--------");
+    PrintRow("start-to-ready (ms)", orvanel.readyMs, minimal.readyMs, "1.25");
     PrintRow("peak memory (MiB)", orvanel.peakMiB, minimal.peakMiB, "1.30");
     // Full export and full import of a configuration file (Orvanel only): printed as n/a
     // unless --config-file was given.
-    PrintRow("export (ms)", exports, {}, "");
-    PrintRow("import (ms)", imports, {}, "");
-    PrintRow("font lookup (ms)", lookups, {}, "");
+    PrintRow("export (ms)", exports, {}, "20");
+    PrintRow("import (ms)", imports, {}, "20");
+    PrintRow("file dialog's OK (ms)", dialogs, {}, "");
+    PrintRow("font lookup, 8 fonts (ms)", lookups, {}, "");
+    for (int p = 0; p < kPreviews; ++p) PrintRow(kPreviewPages[p].row, repaints[p], {}, "2");
+    PrintRow("message round trip (ms)", roundTrips, {}, "");
+    if (load) {
+        PrintRow("loaded: start-to-ready (ms)", loaded.readyMs, loadedMinimal.readyMs, "1.25");
+        PrintRow("loaded: peak memory (MiB)", loaded.peakMiB, loadedMinimal.peakMiB, "1.30");
+        PrintRow("33 input methods: export (ms)", loadedExports, {}, "20");
+        PrintRow("33 input methods: import (ms)", loadedImports, {}, "20");
+        PrintRow("200 KiB file: import (ms)", bigImports, {}, "20");
+        PrintRow("129 fonts, deep tree: lookup", loadedLookups, {}, "");
+        PrintRow("catalogue, per font (ms)", perFont, {}, "");
+        PrintRow("65 configurations: switch (ms)", switches, {}, "");
+    }
     std::printf("\nStart-to-ready ranges: orvanel %.0f-%.0f ms, minimal %.0f-%.0f ms.\n",
                 *std::min_element(orvanel.readyMs.begin(), orvanel.readyMs.end()),
                 *std::max_element(orvanel.readyMs.begin(), orvanel.readyMs.end()),
                 *std::min_element(minimal.readyMs.begin(), minimal.readyMs.end()),
                 *std::max_element(minimal.readyMs.begin(), minimal.readyMs.end()));
+    if (load)
+        std::printf("Loaded start-to-ready range: %.0f-%.0f ms.\n",
+                    *std::min_element(loaded.readyMs.begin(), loaded.readyMs.end()),
+                    *std::max_element(loaded.readyMs.begin(), loaded.readyMs.end()));
     std::printf("Ready at the first idle moment: orvanel %d/%d, minimal %d/%d runs.\n",
                 runs - orvanel.late, runs, runs - minimal.late, runs);
     if (orvanel.peakMiB.size() != static_cast<size_t>(runs) || minimal.peakMiB.size() != static_cast<size_t>(runs))
