@@ -240,18 +240,25 @@ double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& p
     return elapsed;
 }
 
+// Starts Orvanel and waits until its sheet is complete.
+bool StartReady(Program& program, const std::wstring& cwd, ChildProcess& child, Windows& seen) {
+    if (!child.Start(program.path, cwd)) return false;
+    WaitForInputIdle(child.process(), kReadyTimeoutMs);
+    seen = Look(child.id());
+    for (double start = NowMs(); !Ready(program, seen) && NowMs() - start < kReadyTimeoutMs; Sleep(1))
+        seen = Look(child.id());
+    return Ready(program, seen);
+}
+
 // Starts Orvanel, exports the configuration to `path` and imports it again, then closes it.
 // A fresh start each time: after an import the settings count as changed, and the next import
 // would first ask whether to save them.
 bool ExportImportOnce(Program& program, const std::wstring& cwd, const std::wstring& path,
                       double& exported, double& imported, double& dialog) {
     ChildProcess child;
-    if (!child.Start(program.path, cwd)) return false;
-    WaitForInputIdle(child.process(), kReadyTimeoutMs);
-    Windows seen = Look(child.id());
-    for (double start = NowMs(); !Ready(program, seen) && NowMs() - start < kReadyTimeoutMs; Sleep(1))
-        seen = Look(child.id());
-    bool ok = Ready(program, seen);
+    Windows seen;
+    bool ok = StartReady(program, cwd, child, seen);
+    if (!child.process()) return false;
     DeleteFileW(path.c_str());   // no question about replacing it
     if (ok) exported = TimeFileCommand(child.id(), seen.main, 40008, path, &dialog);
     if (ok && exported >= 0) imported = TimeFileCommand(child.id(), seen.main, 40009, path);
@@ -295,13 +302,11 @@ BOOL CALLBACK FindLookupButton(HWND child, LPARAM param) {
 // from the press until the page has handled it.
 bool TimeFontLookup(Program& program, const std::wstring& cwd, int runs, std::vector<double>& lookups) {
     ChildProcess child;
-    if (!child.Start(program.path, cwd)) return false;
-    WaitForInputIdle(child.process(), kReadyTimeoutMs);
-    Windows seen = Look(child.id());
-    for (double start = NowMs(); !Ready(program, seen) && NowMs() - start < kReadyTimeoutMs; Sleep(1))
-        seen = Look(child.id());
+    Windows seen;
+    bool ready = StartReady(program, cwd, child, seen);
+    if (!child.process()) return false;
     HWND button = nullptr;
-    if (Ready(program, seen)) EnumChildWindows(seen.sheet, FindLookupButton, reinterpret_cast<LPARAM>(&button));
+    if (ready) EnumChildWindows(seen.sheet, FindLookupButton, reinterpret_cast<LPARAM>(&button));
     bool ok = button != nullptr;
     for (int i = 0; ok && i <= runs; ++i) {
         // Sent, not posted: a posted press could still wait in the queue when a sent WM_NULL,
@@ -322,15 +327,6 @@ bool TimeFontLookup(Program& program, const std::wstring& cwd, int runs, std::ve
     return ok;
 }
 
-// Starts Orvanel and waits until its sheet is complete.
-bool StartReady(Program& program, const std::wstring& cwd, ChildProcess& child, Windows& seen) {
-    if (!child.Start(program.path, cwd)) return false;
-    WaitForInputIdle(child.process(), kReadyTimeoutMs);
-    seen = Look(child.id());
-    for (double start = NowMs(); !Ready(program, seen) && NowMs() - start < kReadyTimeoutMs; Sleep(1))
-        seen = Look(child.id());
-    return Ready(program, seen);
-}
 
 // Closes a program started by StartReady; false when it had to be killed.
 bool CloseProgram(ChildProcess& child, const Windows& seen) {
