@@ -241,7 +241,7 @@ void SaveConfig(Session& session, const wchar_t* name) {
     }
 
     const std::wstring unsaved = SaveAllPages(session, StoreKeyOf(chosen));
-    if (!unsaved.empty()) 
+    if (!unsaved.empty())
         ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_CONFIG_UNWRITTEN), chosen.c_str(),
                                             unsaved.c_str()));
 
@@ -250,7 +250,7 @@ void SaveConfig(Session& session, const wchar_t* name) {
     if (SameName(chosen, applied)) {
         // Told before the reset is offered: a reset would not bring what was not written.
         const std::wstring unwritten = SaveAllPages(session, kSystemStoreKey);
-        if (!unwritten.empty()) 
+        if (!unwritten.empty())
             ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_DEVICE_UNWRITTEN), unwritten.c_str()));
         if (HasPendingChanges(session)) {
             OfferReset(session);

@@ -92,3 +92,10 @@ void SetUpReportList(HWND dialog, int id, DWORD extendedStyles) {
     column.cx = client.right - client.left;
     ListView_InsertColumn(list, 0, &column);
 }
+
+void ClearVerticalScrollBar(HWND dialog) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    SetScrollInfo(dialog, SB_VERT, &info, TRUE);
+}

@@ -35,3 +35,6 @@ void DrawColorButton(const DRAWITEMSTRUCT& item, std::optional<COLORREF> color);
 // A list view in report view with one column as wide as the control, no header, and the given
 // extended styles (check boxes, full-row select).
 void SetUpReportList(HWND dialog, int id, DWORD extendedStyles);
+
+// Clears a dialog's vertical scroll bar: range, page, position and track position all 0, redrawn.
+void ClearVerticalScrollBar(HWND dialog);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/strings.h"
+#include "framework/controls.h"
 #include "framework/settings_page.h"
 #include "platform/pocketpc.h"
 #include "shell/dialog_template.h"
@@ -18,13 +19,6 @@ bool IsWindowOfClass(HWND wnd, const wchar_t* cls) {
     wchar_t name[32] = {};
     GetClassNameW(wnd, name, 32);
     return SameNameIgnoringCase(name, cls);
-}
-
-void ClearVerticalScrollBar(HWND dialog) {
-    SCROLLINFO info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_ALL;   // range, page, position and track position, all 0
-    SetScrollInfo(dialog, SB_VERT, &info, TRUE);
 }
 
 void DestroyImage(UINT type, HANDLE image) {

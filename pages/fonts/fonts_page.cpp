@@ -5,6 +5,7 @@
 #include "base/handles.h"
 #include "base/strings.h"
 #include "config/store.h"
+#include "framework/controls.h"
 #include "resources/resource.h"
 #include "store/registry.h"
 
@@ -354,15 +355,6 @@ std::optional<LRESULT> FontsPage::OnNotify(const NMHDR& header) {
     }
     return std::nullopt;
 }
-
-namespace {
-void ClearVerticalScrollBar(HWND dialog) {
-    SCROLLINFO info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
-    SetScrollInfo(dialog, SB_VERT, &info, TRUE);
-}
-}  // namespace
 
 void FontsPage::OnSettingChange() { ClearVerticalScrollBar(hwnd); }
 
