@@ -116,7 +116,10 @@ void SipPage::ReadMethods() {
 }
 
 BOOL SipPage::Save(Store&) {
-    EnsureMethods();
+    // Until the page has read the device (shown, or used), it holds nothing of its own: the
+    // registry has what the page would write. A save then skips walking every class of the
+    // device, which is most of an export's time.
+    if (!methodsRead_) return TRUE;
     bool ok = true;
     for (int i = 0; i < methodCount; ++i) ok = WriteMethod(methods[i]) && ok;
     ok = PutUserDword(kSipPath, kSipKey, L"AllowChange", static_cast<DWORD>(allowChange)) && ok;

@@ -24,11 +24,12 @@ public:
     BOOL IsKind(DWORD tag) override { return tag == kTagSip; }
     // Reads the live registry; the controls follow unless the store is "SYSTEM" itself. Listing
     // every class of the device takes a while: while the page is not on show, the reading waits
-    // until it is first shown or saved.
+    // until it is first shown or used.
     BOOL Load(Store& store) override;
     // Reads the methods now if a load put it off.
     void EnsureMethods();
     // Writes the live registry, whatever the store; FALSE when a value could not be written.
+    // Writes nothing while the methods have not been read since the last Load.
     BOOL Save(Store& store) override;
 
     // One class: true when it is an input method to list (enabled, or disabled with a first name).

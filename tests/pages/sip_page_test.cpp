@@ -253,4 +253,40 @@ TEST_F(SipPageTest, ADefaultPastTheLastPlaceStaysTheDefault) {
     for (const std::wstring& clsid : extra) RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid).c_str());
 }
 
+// A save before the page has read the device (an export right after start, say) writes none of
+// the methods: the registry already holds what the page would write. Once read, Save writes them.
+class UnreadSipPage : public AppTest {
+protected:
+    void TearDown() override {
+        AppTest::TearDown();
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kQuiet).c_str());
+    }
+};
+
+TEST_F(UnreadSipPage, SavesNothingUntilItHasReadTheDevice) {
+    const std::wstring key = std::wstring(L"CLSID\\") + kQuiet;
+    PutClassString(L"CLSID", kQuiet, nullptr, L"Quiet Pad");
+    PutClassString(key.c_str(), L"IsSIPInputMethod", nullptr, L"1");
+    WriteDword(L"Orvanel\\Original", L"GWE", L"Animation", 0);
+    WriteDword(L"Orvanel\\Current", L"GWE", L"Animation", 0);
+    StartProgram();
+    auto* page = FindPageAnswering<SipPage>(session());
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->SaveTo(L"SYSTEM"));
+    EXPECT_EQ(page->methodCount, 0);
+    EXPECT_FALSE(ClassValue(key + L"\\IsSIPInputMethod", L"origname")) << "an unread page writes nothing";
+
+    PropSheet_SetCurSel(session().sheet, nullptr, 2);
+    ASSERT_GT(page->methodCount, 0);
+    // A switch while the page is hidden again puts the reading off once more.
+    PropSheet_SetCurSel(session().sheet, nullptr, 0);
+    page->LoadFrom(L"SYSTEM");
+    EXPECT_TRUE(page->SaveTo(L"SYSTEM"));
+    EXPECT_FALSE(ClassValue(key + L"\\IsSIPInputMethod", L"origname"));
+
+    PropSheet_SetCurSel(session().sheet, nullptr, 2);
+    EXPECT_TRUE(page->SaveTo(L"SYSTEM"));
+    EXPECT_EQ(ClassValue(key + L"\\IsSIPInputMethod", L"origname"), L"Quiet Pad");
+}
+
 }  // namespace
