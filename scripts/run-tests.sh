@@ -10,7 +10,8 @@
 # Time limits, from the innermost out (each below the one around it, so the inner one reports):
 #   capture.exe waits 20 s for the program's window and 15 s for it to close;
 #   device/check_device.py gives the headless device run 240 s (ORVANEL_DEVICE_RUN_TIMEOUT);
-#   CTest: 60 s per codec test, 90 s per window test, 300 s for device_checks (the TIMEOUT
+#   CTest: 60 s per codec test, 90 s per window test, 1500 s for the thousand rounds of
+#   orvanel_rounds (about 7 minutes here), 300 s for device_checks (the TIMEOUT
 #   properties in tests/CMakeLists.txt); --timeout below only covers a test without one;
 #   test discovery (gtest --gtest_list_tests under Wine) 120 s per executable.
 set -u

@@ -21,3 +21,15 @@ COLORREF PrintedPixel(HWND window, int x, int y) {
     SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()), PRF_CLIENT);
     return GetPixel(memory.get(), x, y);
 }
+
+size_t FreeUserSlots() {
+    std::vector<HMENU> menus;
+    menus.reserve(70000);
+    while (menus.size() < 70000) {
+        HMENU menu = CreateMenu();
+        if (!menu) break;
+        menus.push_back(menu);
+    }
+    for (HMENU menu : menus) DestroyMenu(menu);
+    return menus.size();
+}

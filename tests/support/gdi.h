@@ -11,3 +11,7 @@ size_t FreeGdiSlots();
 // The colour at (x, y) of what the window paints into a memory DC when asked to print its client
 // area (WM_PRINTCLIENT).
 COLORREF PrintedPixel(HWND window, int x, int y);
+
+// How many window-manager objects (windows, menus, icons, cursors) the process can still make,
+// counted the same way: Wine answers 0 for those too.
+size_t FreeUserSlots();
