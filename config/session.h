@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -38,6 +39,9 @@ public:
     COLORREF& ChooserColor() override { return chooserColor; }
     std::span<SettingsPage* const> Pages() const override { return pages; }
     bool SheetComplete() const override { return sheetComplete; }
+    void PageDialogMade(SettingsPage& page) override {
+        if (onPageDialogMade) onPageDialogMade(page);
+    }
     int Scale() const override { return scale; }
     bool IsVersion421() const override { return isVersion421; }
 
@@ -57,7 +61,8 @@ public:
     int resetCount = 0;
     int fontFileChangeCount = 0;
     COLORREF chooserColor = 0x808080;
-    bool sheetComplete = false;             // set once the sheet and every page are made
+    bool sheetComplete = false;             // set once the sheet is made and every page grabbed
+    std::function<void(SettingsPage&)> onPageDialogMade;   // the program's fitting of a new page
     int scale = 1;
     bool isVersion421 = false;
     FileDialogFn saveFileDialog;

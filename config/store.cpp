@@ -47,11 +47,19 @@ private:
     bool failed_ = false;
 };
 
-// The name a page goes by on its tab.
-std::wstring PageName(const SettingsPage& page) {
+// The name the page at `index` goes by on its tab (its dialog may not be made yet).
+std::wstring PageName(const Session& session, size_t index) {
+    const SettingsPage& page = *session.pages[index];
     if (page.title[0]) return page.title;
     wchar_t caption[64] = {};
-    if (page.hwnd) GetWindowTextW(page.hwnd, caption, 64);
+    if (HWND tabs = session.sheet ? PropSheet_GetTabControl(session.sheet) : nullptr) {
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption;
+        item.cchTextMax = 64;
+        TabCtrl_GetItem(tabs, static_cast<int>(index), &item);
+    }
+    if (!caption[0] && page.hwnd) GetWindowTextW(page.hwnd, caption, 64);
     return caption;
 }
 
@@ -73,10 +81,11 @@ std::wstring SaveAllPages(Session& session, const std::wstring& storeKey) {
     auto store = OpenStore(storeKey, session.sheet);
     WriteWatch watch(*store);
     std::wstring failed;
-    for (SettingsPage* page : session.pages) {
+    for (size_t i = 0; i < session.pages.size(); ++i) {
+        SettingsPage* page = session.pages[i];
         if (!page) continue;
         const bool saved = page->Save(watch) != FALSE;
-        if (watch.TakeFailure() || !saved) failed += (failed.empty() ? L"" : L", ") + PageName(*page);
+        if (watch.TakeFailure() || !saved) failed += (failed.empty() ? L"" : L", ") + PageName(session, i);
     }
     return failed;
 }

@@ -29,9 +29,12 @@ public:
     virtual void SettingsChanged() = 0;
     // Goes up with every such change; a preview remembers the one it was drawn at.
     virtual unsigned SettingsVersion() const = 0;
-    // The sheet and all its pages are made and the start is over: work a page put off until it
-    // is first shown may be done now.
+    // The sheet is made, every page holds the live settings, and the start is over: work a page
+    // put off until it is first shown may be done now.
     virtual bool SheetComplete() const = 0;
+    // A page's dialog was made, which happens when the page is first shown: the program fits it
+    // to the screen as it is now.
+    virtual void PageDialogMade(SettingsPage& page) = 0;
     // Every page in list order.
     virtual std::span<SettingsPage* const> Pages() const = 0;
     // Screen pixels per inch divided by 96, at least 1.

@@ -42,7 +42,7 @@ SettingsPage::SettingsPage(PageHost& host, WORD portraitId, const wchar_t* pageT
     ZeroMemory(title, sizeof(title));
     ZeroMemory(&pageDesc, sizeof(pageDesc));
     pageDesc.dwSize = sizeof(pageDesc);
-    pageDesc.dwFlags = PSP_USECALLBACK | PSP_PREMATURE;
+    pageDesc.dwFlags = PSP_USECALLBACK;
     pageDesc.hInstance = instance;
     pageDesc.pszTemplate = MAKEINTRESOURCEW(portraitId);
     if (pageTitle) {
@@ -117,7 +117,11 @@ INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         SHDoneButton(dialog, SHDB_HIDE);
         if (page) {
             page->hwnd = dialog;
-            if (!page->GrabSystem()) ShowCriticalError(LoadResString(IDS_CANT_GRAB));
+            if (!page->grabbed) GrabLiveSettings(*page);
+            // The page fills its controls from what it holds, then is fitted to the screen.
+            BOOL result = page->OnMessage(dialog, message, wParam, lParam);
+            page->host().PageDialogMade(*page);
+            return result;
         }
     } else if (message == WM_NOTIFY && lParam &&
                reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(kHelpNotification)) {
@@ -142,6 +146,11 @@ INT_PTR FindPageValue(const PageHost& host, DWORD tag, int index, INT_PTR reserv
 INT_PTR FindPageItem(const PageHost& host, DWORD tag, int index, INT_PTR reserved) {
     SettingsPage* page = FindPage(host, tag);
     return page ? page->QueryItem(index, reserved) : 0;
+}
+
+void GrabLiveSettings(SettingsPage& page) {
+    page.grabbed = true;
+    if (!page.GrabSystem()) ShowCriticalError(LoadResString(IDS_CANT_GRAB));
 }
 
 void ShowCriticalError(const wchar_t* text) {

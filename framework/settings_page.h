@@ -73,7 +73,8 @@ public:
     DWORD createError = 0;
     WORD portraitDialogId = 0;
     WORD landscapeDialogId = 0;
-    HWND hwnd = nullptr;
+    HWND hwnd = nullptr;     // made when the page is first shown
+    bool grabbed = false;    // the live settings were taken, at start-up
     ControlImages images;   // what the relayout set into the page's image controls
 
 private:
@@ -83,6 +84,11 @@ private:
 // The shared dialog procedure and page callback of every page.
 INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 UINT CALLBACK PageCallback(HWND wnd, UINT message, PROPSHEETPAGEW* desc);
+
+// Takes the live settings into a page, once: at its dialog's initialisation for the start page,
+// right after the sheet is made for the others, whose dialogs are made when first shown. A
+// failure shows the fatal-error prompt.
+void GrabLiveSettings(SettingsPage& page);
 
 // The fatal-error prompt: the text, then "\nTerminate program?", caption "Critical Error".
 // Yes posts quit with code -1.

@@ -72,8 +72,9 @@ BOOL ShowOpenFileDialog(OPENFILENAMEW* ofn);
 #define COMCTL32_VERSION_PPC 0x020C
 #define PSH_MAXIMIZE 0x2000
 // Creates a Pocket PC property sheet: full screen, a title line (a static control, asked from
-// the callback with PSCB_GETTITLE), tabs along the bottom, no buttons, every page's dialog made
-// at once. Modeless headers return the sheet window.
+// the callback with PSCB_GETTITLE), tabs along the bottom, no buttons; the dialog of a page whose
+// descriptor is marked premature is made at once, any other when first shown. Modeless headers
+// return the sheet window.
 INT_PTR PpcPropertySheet(PROPSHEETHEADERW* header);
 
 // ---- Core: ROM file table, object store, reboot ----------------------------------------------

@@ -1,6 +1,6 @@
 // The Pocket PC property sheet on top of the desktop one: full screen below the navigation bar,
-// a title line at the top, the tabs along the bottom, no buttons, and every page's dialog made
-// when the sheet is made.
+// a title line at the top, the tabs along the bottom, no buttons, and the dialogs of pages marked
+// premature made when the sheet is made.
 #include "platform/pocketpc.h"
 
 #include <new>
@@ -189,13 +189,21 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
     return 0;
 }
 
-// Creates the dialogs of the pages the desktop sheet left for their first showing, then shows
-// the page that was current again. Where every page already exists this changes nothing.
-void CreateRemainingPages(HWND sheet, UINT pageCount) {
+// Creates the dialogs of the pages marked premature that the desktop sheet left for their first
+// showing (Wine's does so), then shows the page that was current again. Where those pages
+// already exist this changes nothing.
+void CreatePrematurePages(HWND sheet, const PROPSHEETHEADERW& header) {
+    // Only descriptors tell the flag; pages handed in as handles are made when first shown.
+    if (!(header.dwFlags & PSH_PROPSHEETPAGE) || !header.ppsp) return;
     HWND current = PropSheet_GetCurrentPageHwnd(sheet);
     int currentIndex = current ? PropSheet_HwndToIndex(sheet, current) : -1;
     bool selected = false;
-    for (UINT i = 0; i < pageCount; ++i) {
+    const BYTE* desc = reinterpret_cast<const BYTE*>(header.ppsp);
+    for (UINT i = 0; i < header.nPages; ++i) {
+        const auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(desc);
+        if (page->dwSize < PROPSHEETPAGEW_V1_SIZE) break;   // not a descriptor the sheet took either
+        desc += page->dwSize;
+        if (!(page->dwFlags & PSP_PREMATURE)) continue;
         if (PropSheet_IndexToHwnd(sheet, i)) continue;
         PropSheet_SetCurSel(sheet, nullptr, i);
         selected = true;
@@ -251,7 +259,7 @@ INT_PTR PpcPropertySheet(PROPSHEETHEADERW* header) {
     auto sheet = reinterpret_cast<HWND>(result);
     if (result == 0 || result == -1 || !IsWindow(sheet)) return result;
 
-    CreateRemainingPages(sheet, desktop.nPages);
+    CreatePrematurePages(sheet, desktop);
     if (auto* state = static_cast<SheetState*>(GetPropW(sheet, kStateProperty))) {
         MakeFullScreen(sheet);
         Layout(sheet, *state);

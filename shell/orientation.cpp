@@ -105,7 +105,7 @@ BOOL ApplyDialogLayout(HINSTANCE instance, HWND dialog, WORD templateId, Control
 }
 
 void RelayoutPage(HINSTANCE instance, SettingsPage* page, bool landscape) {
-    if (!page || page->landscapeDialogId == 0) return;
+    if (!page || !page->hwnd || page->landscapeDialogId == 0) return;   // not made yet: fitted when made
     WORD id = landscape ? page->landscapeDialogId : page->portraitDialogId;
     if (!ApplyDialogLayout(instance, page->hwnd, id, page->images))
         MessageBoxW(nullptr, L"1", L"2", MB_OK | MB_TOPMOST);

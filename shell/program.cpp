@@ -275,9 +275,18 @@ void Program::CreateSheet(HWND owner) {
     wchar_t applied[kNameChars] = {};
     if (ReadCurrName(applied, sizeof(applied))) CopyText(s.activeConfigName, kNameChars, applied);
 
+    // A page made after the start (first shown then) takes the screen's layout as it is.
+    s.onPageDialogMade = [this](SettingsPage& page) {
+        if (isLandscape_) RelayoutPage(instance_, &page, true);
+    };
     sheetSession = &s;
     PpcPropertySheet(&header);
     sheetSession = nullptr;
+    // The start page grabbed the live settings when its dialog was made; the others, whose
+    // dialogs wait until they are first shown, take them now, in list order.
+    if (s.sheet)
+        for (SettingsPage* page : s.pages)
+            if (page && !page->grabbed) GrabLiveSettings(*page);
     s.sheetComplete = s.sheet != nullptr;
 
     // First run, or "Original" deleted since: keep the device's own settings as "Original".

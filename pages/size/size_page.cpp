@@ -112,8 +112,11 @@ void SizePage::FillList() {
 BOOL SizePage::OnInitDialog() {
     SHINITDLGINFO info = {SHIDIM_FLAGS, hwnd, SHIDIF_SIZEDLG};
     SHInitDialog(&info);
-    // The grab, just before, has filled the list and the value.
     SendDlgItemMessageW(hwnd, IDC_SIZE_ARROWS, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, IDC_SIZE_VALUE)), 0);
+    // The settings were taken before the dialog was made (at start-up, for a page first shown
+    // later): show them now.
+    if (SendDlgItemMessageW(hwnd, IDC_SIZE_METRIC, CB_GETCOUNT, 0, 0) == 0) FillList();
+    SelectSlot(current_, true);
     return TRUE;
 }
 

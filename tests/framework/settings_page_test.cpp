@@ -71,7 +71,7 @@ TEST(SettingsPageBase, DescriptorAndDefaults) {
     ProbePage page(session, kTagGui, 0);
     EXPECT_NE(page.pageHandle, nullptr);
     EXPECT_EQ(page.createError, 0u);
-    EXPECT_EQ(page.pageDesc.dwFlags, static_cast<DWORD>(PSP_USECALLBACK | PSP_PREMATURE));
+    EXPECT_EQ(page.pageDesc.dwFlags, static_cast<DWORD>(PSP_USECALLBACK));
     EXPECT_EQ(page.pageDesc.lParam, reinterpret_cast<LPARAM>(static_cast<SettingsPage*>(&page)));
     EXPECT_EQ(page.title[0], L'\0');
     EXPECT_EQ(page.hwnd, nullptr);

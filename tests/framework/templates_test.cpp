@@ -56,9 +56,9 @@ TEST_F(Templates, BothOrientationsCarryTheSameControlsInsideThePage) {
             ModalScript unexpectedBoxes;   // a template that fails the relayout says so in a box
             StartProgram();
             if (HasFatalFailure()) return;
-            for (SettingsPage* page : session().pages) {
+            for (size_t i = 0; i < session().pages.size(); ++i) {
                 RECT client{};
-                GetClientRect(page->hwnd, &client);
+                GetClientRect(PageWindow(i), &client);
                 areas.push_back({client.right, client.bottom});
             }
             StopProgram();

@@ -65,7 +65,7 @@ protected:
         StartProgram();
         page = FindPageAnswering<MiscPage>(session());
         ASSERT_NE(page, nullptr);
-        dialog = page->hwnd;
+        dialog = PageWindow(4);
         ASSERT_NE(dialog, nullptr);
         session().changeCount = session().resetCount = 0;
     }

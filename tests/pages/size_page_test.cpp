@@ -24,7 +24,7 @@ protected:
         StartProgram();
         page = FindPageAnswering<SizePage>(session());
         ASSERT_NE(page, nullptr);
-        dialog = page->hwnd;
+        dialog = PageWindow(1);
         session().changeCount = session().resetCount = 0;
     }
     void TearDown() override {

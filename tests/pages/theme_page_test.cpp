@@ -98,7 +98,7 @@ protected:
         StartProgram();
         page = FindPageAnswering<ThemePage>(session());
         ASSERT_NE(page, nullptr);
-        dialog = page->hwnd;
+        dialog = PageWindow(5);
         session().changeCount = session().resetCount = 0;
     }
     static std::wstring Name(int number) { return std::to_wstring(number); }

@@ -96,7 +96,7 @@ protected:
             templates_.emplace_back(captions[i]);
         }
         for (int i = 0; i < kPages; ++i) {
-            PROPSHEETPAGEW page{};
+            PROPSHEETPAGEW& page = descs_[i];
             page.dwSize = sizeof(page);
             page.dwFlags = PSP_DLGINDIRECT | PSP_PREMATURE;
             page.pResource = templates_[i].get();
@@ -111,18 +111,20 @@ protected:
         DestroyWindow(owner_);
         SetDeviceScreenForTests(0, 0, 0);
     }
-    HWND Create() {
+    // The pages as handles (made when first shown), or as descriptors marked premature.
+    HWND Create(bool descriptors = true) {
         PROPSHEETHEADERW header{};
         header.dwSize = 40;
-        header.dwFlags = 0x2780;   // no Apply, callback, help, modeless, maximised
+        header.dwFlags = 0x2780 | (descriptors ? PSH_PROPSHEETPAGE : 0);   // no Apply, callback, help, modeless, maximised
         header.hwndParent = owner_;
         header.hInstance = GetModuleHandleW(nullptr);
         header.nPages = kPages;
         header.nStartPage = 0;
-        header.phpage = pages_;
+        if (descriptors) header.ppsp = descs_;
+        else header.phpage = pages_;
         header.pfnCallback = SheetCallback;
         INT_PTR result = PpcPropertySheet(&header);
-        EXPECT_EQ(header.dwFlags, 0x2780u) << "the program's header is left alone";
+        EXPECT_EQ(header.dwFlags & ~PSH_PROPSHEETPAGE, 0x2780u) << "the program's header is left alone";
         EXPECT_EQ(header.dwSize, 40u);
         sheet_ = (result == 0 || result == -1) ? nullptr : reinterpret_cast<HWND>(result);
         return sheet_;
@@ -138,6 +140,7 @@ protected:
     HWND owner_ = nullptr;
     HWND sheet_ = nullptr;
     std::vector<PageTemplate> templates_;
+    PROPSHEETPAGEW descs_[kPages] = {};
     HPROPSHEETPAGE pages_[kPages] = {};
 };
 
@@ -173,6 +176,14 @@ TEST_F(PpcSheet, FullScreenWithTitleLineAndNoButtons) {
 }
 
 TEST_F(PpcSheet, EveryPageExistsOnceAndSitsBetweenTitleAndTabs) {
+    // Pages handed in as handles are made when first shown.
+    ASSERT_TRUE(Create(false));
+    EXPECT_TRUE(PropSheet_IndexToHwnd(sheet_, 0));
+    EXPECT_FALSE(PropSheet_IndexToHwnd(sheet_, 1));
+    DestroyWindow(sheet_);
+    for (int& n : pageInits) n = 0;
+
+    // Premature pages exist at once.
     ASSERT_TRUE(Create());
     for (int i = 0; i < kPages; ++i) {
         EXPECT_TRUE(PropSheet_IndexToHwnd(sheet_, i)) << i;

@@ -194,6 +194,18 @@ TEST_F(Turning, EveryPageMovesToItsLandscapeLayoutAndBack) {
     EXPECT_TRUE(noBoxes.seen().empty());
 }
 
+// A page's dialog is made when the page is first shown: after a turn it is made in the layout of
+// the screen as it is then, labels and all.
+TEST_F(Turning, APageFirstShownAfterATurnTakesTheScreensLayout) {
+    StartProgram();
+    EXPECT_EQ(session().pages[4]->hwnd, nullptr) << "not shown yet";
+    ModalScript noBoxes;
+    Turn(320, 240);
+    ExpectLayout(true);
+    EXPECT_EQ(program().relayouts(), 1);
+    EXPECT_TRUE(noBoxes.seen().empty());
+}
+
 TEST_F(Turning, ASettingChangeThatDoesNotTurnTouchesNothing) {
     StartProgram();
     SetWindowTextW(GuiControl(IDC_GUI_BOLD), L"mark");

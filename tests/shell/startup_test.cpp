@@ -343,6 +343,7 @@ TEST_F(Orientation, AMissingTemplateIsReportedAndTheScrollBarCleared) {
     StartProgram();
     EXPECT_FALSE(ApplyDialogLayout(GetModuleHandleW(nullptr), PageWindow(0), 9999, session().pages[0]->images));
     session().pages[2]->landscapeDialogId = 9999;
+    ASSERT_NE(PageWindow(2), nullptr);   // a page not made yet has nothing to move
     SetDeviceScreenForTests(320, 240, 96);
     ModalScript boxes;
     boxes.Press(IDOK);

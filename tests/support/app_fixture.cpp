@@ -50,8 +50,16 @@ void AppTest::StopProgram() {
 }
 
 HWND AppTest::PageWindow(size_t index) {
-    return program_ && index < session().pages.size() && session().pages[index] ? session().pages[index]->hwnd
-                                                                                 : nullptr;
+    if (!program_ || index >= session().pages.size() || !session().pages[index]) return nullptr;
+    SettingsPage* page = session().pages[index];
+    HWND sheet = session().sheet;
+    if (!page->hwnd && sheet) {
+        // A page's dialog is made when the page is first shown: show it, then the one that was.
+        const int current = PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet));
+        PropSheet_SetCurSel(sheet, nullptr, index);
+        if (current >= 0) PropSheet_SetCurSel(sheet, nullptr, current);
+    }
+    return page->hwnd;
 }
 
 std::wstring AppTest::TitleText() {

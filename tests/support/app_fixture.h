@@ -20,7 +20,8 @@ protected:
     void StopProgram();
     Program& program() { return *program_; }
     Session& session() { return program_->session(); }
-    // Every page's window handle in list order.
+    // A page's window handle, by list index; a page not shown yet is made (shown, then the page
+    // that was on show is shown again).
     HWND PageWindow(size_t index);
     // The sheet's title line text.
     std::wstring TitleText();

@@ -288,7 +288,14 @@ bool TimeExportImport(Program& program, const std::wstring& cwd, const std::wstr
     return true;
 }
 
+bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kReadyTimeoutMs,
+                               result ? result : &ignored) != 0;
+}
+
 constexpr int kFontLookupButton = 1045;
+constexpr int kFontsPageIndex = 3;
 
 BOOL CALLBACK FindLookupButton(HWND child, LPARAM param) {
     if (GetDlgCtrlID(child) != kFontLookupButton) return TRUE;
@@ -306,7 +313,9 @@ bool TimeFontLookup(Program& program, const std::wstring& cwd, int runs, std::ve
     bool ready = StartReady(program, cwd, child, seen);
     if (!child.process()) return false;
     HWND button = nullptr;
-    if (ready) EnumChildWindows(seen.sheet, FindLookupButton, reinterpret_cast<LPARAM>(&button));
+    // The page's dialog is made when the page is first shown, as the user's tap on its tab does.
+    if (ready && SendAndWait(seen.sheet, PSM_SETCURSEL, kFontsPageIndex, 0))
+        EnumChildWindows(seen.sheet, FindLookupButton, reinterpret_cast<LPARAM>(&button));
     bool ok = button != nullptr;
     for (int i = 0; ok && i <= runs; ++i) {
         // Sent, not posted: a posted press could still wait in the queue when a sent WM_NULL,
@@ -337,11 +346,6 @@ bool CloseProgram(ChildProcess& child, const Windows& seen) {
     return false;
 }
 
-bool SendAndWait(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kReadyTimeoutMs,
-                               result ? result : &ignored) != 0;
-}
 
 // The pages with a preview, by their place in the sheet.
 struct PreviewPage {
