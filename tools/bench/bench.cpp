@@ -6,7 +6,7 @@
 //
 // Each program is started once untimed (the file cache, Wine's own first-start work), then N
 // times each, alternating. Start-to-ready is CreateProcess until WaitForInputIdle returns: the
-// program's first wait for a message, after its window, its sheet and every page are made. Each
+// program's first wait for a message, after its window, its sheet and its start page are made. Each
 // time that moment comes the driver checks that the sheet (a tab control with six tabs) is
 // really there; should it not be, the driver polls until it is and counts the run as late.
 // Peak memory is the child's PeakWorkingSetSize (GetProcessMemoryInfo; Wine reads the Unix

@@ -1,7 +1,7 @@
 // minimal_sheet: the yardstick for Orvanel's start-up. A modeless property sheet of six empty
-// pages, built from one in-memory dialog template, and a message loop: nothing else. Every page's
-// dialog is made at once, as Orvanel's sheet does, so both programs do the same window work
-// before their first idle moment.
+// pages, built from one in-memory dialog template, and a message loop: nothing else. As in
+// Orvanel's sheet, the start page's dialog is made with the sheet and every other page's when it
+// is first shown, so both programs do the same window work before their first idle moment.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -35,7 +35,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     PROPSHEETPAGEW pages[kPages] = {};
     for (PROPSHEETPAGEW& page : pages) {
         page.dwSize = sizeof(page);
-        page.dwFlags = PSP_DLGINDIRECT | PSP_PREMATURE;
+        page.dwFlags = PSP_DLGINDIRECT;
         page.hInstance = instance;
         page.pResource = &kPage.header;
         page.pfnDlgProc = PageProc;
@@ -49,10 +49,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     header.ppsp = pages;
     HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
     if (!sheet || sheet == reinterpret_cast<HWND>(-1)) return 1;
-    // Wine makes only the start page's dialog despite PSP_PREMATURE: visiting each page makes
-    // the others (on Windows they exist already and this changes nothing).
-    for (int i = 1; i < kPages; ++i) PropSheet_SetCurSel(sheet, nullptr, i);
-    PropSheet_SetCurSel(sheet, nullptr, 0);
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
