@@ -218,7 +218,7 @@ DWORD FontsPage::CopyIntoWindows(FontFileEntry& entry, const std::wstring& newNa
     DWORD error = 0;
     std::wstring source;
     if (entry.romIndex >= 0) {
-        // A ROM file is first written out whole; that copy stays after the install.
+        // A ROM file is first written out whole; that copy stays after an install that worked.
         const BYTE* bytes = entry.LoadContent();
         std::optional<std::wstring> copy = WholePath(std::wstring(L"\\Windows\\") + entry.FileName() + L"_str");
         if (!bytes) error = ERROR_OUTOFMEMORY;
@@ -227,12 +227,16 @@ DWORD FontsPage::CopyIntoWindows(FontFileEntry& entry, const std::wstring& newNa
             source = *copy;
             DeleteFileW(source.c_str());
             FileHandle file(CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-            DWORD written = 0;
             if (!file) {
                 error = GetLastError();
-            } else if (!WriteFile(file.get(), bytes, entry.size, &written, nullptr) || written != entry.size) {
-                error = GetLastError();
-                if (error == 0) error = ERROR_DISK_FULL;   // a short write is no success
+                if (error == 0) error = ERROR_GEN_FAILURE;
+            }
+            // A full store takes what fits and says so only at the next write.
+            for (DWORD done = 0; error == 0 && done < entry.size;) {
+                DWORD written = 0;
+                if (!WriteFile(file.get(), bytes + done, entry.size - done, &written, nullptr)) error = GetLastError();
+                else if (written == 0) error = ERROR_DISK_FULL;
+                done += written;
             }
         }
         entry.ReleaseContent();
@@ -243,22 +247,30 @@ DWORD FontsPage::CopyIntoWindows(FontFileEntry& entry, const std::wstring& newNa
     const std::wstring destination = std::wstring(L"\\windows\\") + newName;
     const std::wstring displaced = destination + L"_rename";
     if (error == 0 && displaced.size() >= MAX_PATH) error = ERROR_FILENAME_EXCED_RANGE;
+    // An installed font of that name goes out of the way first (it may be in use, and a copy
+    // over it that runs out of room would leave it cut short); a failed copy puts it back whole.
     bool movedAside = false;
-    if (error == 0 && !CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
-        // The destination may be in use: moved out of the way, it can still be replaced.
-        if (MoveFileW(destination.c_str(), displaced.c_str())) {
-            movedAside = true;
-        } else if (DWORD moveError = GetLastError(); moveError != ERROR_FILE_NOT_FOUND) {
-            error = moveError;
-        }
-        if (error == 0 && !CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
+    bool destinationIsOurs = false;   // a failed copy there leaves nothing of anyone else's
+    // A folder of that name is not a font to replace: it would be moved away for good.
+    const DWORD attributes = GetFileAttributesW(destination.c_str());
+    if (error == 0 && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        error = ERROR_ACCESS_DENIED;
+    if (error == 0) {
+        if (MoveFileExW(destination.c_str(), displaced.c_str(), MOVEFILE_REPLACE_EXISTING)) movedAside = true;
+        const DWORD moveError = movedAside ? 0 : GetLastError();
+        destinationIsOurs = movedAside || moveError == ERROR_FILE_NOT_FOUND;
+        // A font that cannot be moved may still take the copy over it.
+        if (!CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
             error = GetLastError();
             if (error == 0) error = ERROR_GEN_FAILURE;
+            // What the copy wrote before the store filled up is no font.
+            if (destinationIsOurs) DeleteFileW(destination.c_str());
+            if (movedAside) MoveFileExW(displaced.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING);
         }
-        // A copy that failed after all puts back what it moved aside: the font stays installed.
-        if (error != 0 && movedAside) MoveFileExW(displaced.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     if (error != 0) {
+        // The ROM file's copy of an install that failed goes too, whole or cut short.
+        if (entry.romIndex >= 0 && !source.empty()) DeleteFileW(source.c_str());
         ShowBox(nullptr, ErrorText(kCannotCopy, error), kError, MB_OK | MB_TOPMOST);
         return error;
     }

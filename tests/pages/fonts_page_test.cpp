@@ -277,12 +277,19 @@ TEST_F(FontsTest, InstallNamesMustBePlainAndNotTheFileItself) {
     EXPECT_EQ(DeviceFiles(), files) << "nothing copied, moved or deleted";
     EXPECT_EQ(session().fontFileChangeCount, 0);
 
+    // A folder of the typed name is not replaced, nor moved away.
+    Put(L"\\Windows\\Sub\\inner.ttf", Sized(5));
+    Install(boxes, L"\\Windows\\Self.ttf", L"Sub", {IDOK});
+    EXPECT_EQ(boxes.seen().back().text, L"Can not copy file (error #5). Reset the device and try again.");
+    EXPECT_EQ(Content(L"\\Windows\\Sub\\inner.ttf"), Sized(5));
+    EXPECT_FALSE(FileExists(L"\\Windows\\Sub_rename"));
+
     // Another letter case is not the same name, but the same file: the copy onto itself fails,
     // and the file moved aside for it comes back.
     Install(boxes, L"\\Windows\\Self.ttf", L"self.ttf", {IDOK});
     EXPECT_EQ(boxes.seen().back().text.substr(0, 26), L"Can not copy file (error #");
     EXPECT_EQ(Content(L"\\Windows\\Self.ttf"), font);
-    EXPECT_EQ(session().fontFileChangeCount, 1);
+    EXPECT_EQ(session().fontFileChangeCount, 2);
 }
 
 TEST_F(FontsTest, InstallFromAStorageCardKeepsTheOriginalOnlyOnYes) {
