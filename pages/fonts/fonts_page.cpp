@@ -146,6 +146,8 @@ void FontsPage::RebuildCatalogue() {
 void FontsPage::FillLists() {
     if (!hwnd) return;
     filling = true;
+    // A shown list would redraw its rows and scroll bar at every row: both are drawn once, at the end.
+    for (HWND list : {fileList, activeList}) SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(fileList);
     ListView_DeleteAllItems(activeList);
     int activeRows = 0;
@@ -174,6 +176,10 @@ void FontsPage::FillLists() {
             ListView_SetSelectionMark(activeList, 0);
         }
         ++activeRows;
+    }
+    for (HWND list : {fileList, activeList}) {
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     host().RefreshTitle();
     filling = false;
