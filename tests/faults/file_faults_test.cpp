@@ -17,10 +17,6 @@
 namespace {
 
 std::wstring exportPath;
-BOOL WINAPI AnswerFileDialog(OPENFILENAMEW* ofn) {
-    lstrcpynW(ofn->lpstrFile, exportPath.c_str(), ofn->nMaxFile);
-    return TRUE;
-}
 
 // Stands in for the fonts page (which writes nothing): while the pages save, it does to the
 // file what the test asks.
@@ -43,7 +39,7 @@ protected:
         exportPath = std::wstring(dir) + L"orvanel_faults.ov";
         Clean();
         StartProgram();
-        session().saveFileDialog = session().openFileDialog = AnswerFileDialog;
+        AnswerFileDialogs(session(), exportPath);
         misc = FindPageAnswering<MiscPage>(session());
         ASSERT_NE(misc, nullptr);
         meddler = std::make_unique<MeddlingPage>(session());

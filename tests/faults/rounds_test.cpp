@@ -21,11 +21,6 @@ constexpr int kRounds = 1000;
 constexpr int kWarmUpRounds = 5;   // fonts, caches and the pages' first paints are made here
 constexpr size_t kMemorySlack = 2u << 20;   // the heap's own growth and fragmentation
 
-std::wstring roundsFile;
-BOOL WINAPI AnswerFileDialog(OPENFILENAMEW* ofn) {
-    lstrcpynW(ofn->lpstrFile, roundsFile.c_str(), ofn->nMaxFile);
-    return TRUE;
-}
 
 // The process's committed private memory. Wine reports it as PagefileUsage and leaves
 // PrivateUsage at 0.
@@ -45,12 +40,13 @@ protected:
         roundsFile = std::wstring(dir) + L"orvanel_rounds.ov";
         DeleteFileW(roundsFile.c_str());
         StartProgram();
-        session().saveFileDialog = session().openFileDialog = AnswerFileDialog;
+        AnswerFileDialogs(session(), roundsFile);
     }
     void TearDown() override {
         AppTest::TearDown();
         DeleteFileW(roundsFile.c_str());
     }
+    std::wstring roundsFile;
     void Command(UINT id) { SendMessageW(program().mainWindow(), WM_COMMAND, id, 0); }
     UINT SlotOf(const wchar_t* name) {
         for (size_t i = 0; i < session().configNameTable.size(); ++i)

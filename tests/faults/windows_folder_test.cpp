@@ -60,24 +60,7 @@ bool Put(const std::wstring& path, const Bytes& bytes, DWORD* error = nullptr) {
     return ok;
 }
 
-Bytes Content(const std::wstring& path) {
-    Bytes bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    return bytes;
-}
-
 Bytes Filled(size_t size, BYTE value) { return Bytes(size, value); }
-
-std::wstring exportPath;
-BOOL WINAPI AnswerFileDialog(OPENFILENAMEW* ofn) {
-    lstrcpynW(ofn->lpstrFile, exportPath.c_str(), ofn->nMaxFile);
-    return TRUE;
-}
 
 // The folder is mounted by the script as `mode`; a test run without it is skipped.
 class WindowsFolderTest : public AppTest {
@@ -159,8 +142,7 @@ protected:
         return {boxes.seen().begin() + (boxes.seen().empty() ? 0 : 1), boxes.seen().end()};
     }
     std::vector<SeenBox> Export(const std::wstring& path) {
-        exportPath = path;
-        session().saveFileDialog = AnswerFileDialog;
+        AnswerFileDialogs(session(), path);
         ModalScript boxes;
         boxes.Press(IDOK);
         SendMessageW(program().mainWindow(), WM_COMMAND, IDM_EXPORT, 0);
@@ -210,7 +192,7 @@ TEST_F(WindowsFolderFull, AnInstallThatDoesNotFitLeavesNoPartOfAFileAndTheInstal
         ASSERT_EQ(boxes.size(), 1u) << testing::PrintToString(install.name) << ": no question about the original";
         EXPECT_EQ(boxes[0].text, kDiskFull);
         EXPECT_EQ(WindowsFiles(), files) << "no part of a copy, no _str or _rename file left";
-        EXPECT_EQ(Content(L"\\Windows\\old.ttf"), Filled(8192, 0x0D));
+        EXPECT_EQ(FileBytes(L"\\Windows\\old.ttf"), Filled(8192, 0x0D));
     }
     EXPECT_TRUE(FileExists(L"\\My Documents\\big.ttf"));
     EXPECT_EQ(ActiveRows(), (std::set<std::wstring>{L"old.ttf", L"romhalf.ttf", L"romwhole.ttf"}));
@@ -254,7 +236,7 @@ TEST_F(WindowsFolderReadOnly, InstallRemoveAndDeleteFailWithTheirMessageAndLoseN
     const std::vector<SeenBox> boxes = Install(L"rom://rom.ttf", L"rom.ttf");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"Can not copy file " + refused + L". Reset the device and try again.");
-    EXPECT_EQ(Content(L"\\My Documents\\new.ttf"), Filled(3000, 0x03));
+    EXPECT_EQ(FileBytes(L"\\My Documents\\new.ttf"), Filled(3000, 0x03));
 
     // Remove (with its backup) and Delete (after its question).
     ModalScript answers;
@@ -270,8 +252,8 @@ TEST_F(WindowsFolderReadOnly, InstallRemoveAndDeleteFailWithTheirMessageAndLoseN
     EXPECT_EQ(answers.seen()[2].text, cannotRemove);
 
     EXPECT_EQ(WindowsFiles(), files);
-    EXPECT_EQ(Content(L"\\Windows\\kept.ttf"), Filled(1000, 0x01));
-    EXPECT_EQ(Content(L"\\Windows\\other.ttf"), Filled(2000, 0x02));
+    EXPECT_EQ(FileBytes(L"\\Windows\\kept.ttf"), Filled(1000, 0x01));
+    EXPECT_EQ(FileBytes(L"\\Windows\\other.ttf"), Filled(2000, 0x02));
     EXPECT_EQ(ActiveRows(), (std::set<std::wstring>{L"kept.ttf", L"other.ttf", L"rom.ttf"}));
 }
 
@@ -285,7 +267,7 @@ TEST_F(WindowsFolderReadOnly, AnExportIntoTheFolderOrOverAFileInItIsRefusedOnce)
         EXPECT_EQ(boxes[0].text, L"Can not open \"" + std::wstring(path) + L"\" for writing.");
     }
     EXPECT_FALSE(FileExists(L"\\Windows\\new.ov"));
-    EXPECT_EQ(Content(L"\\Windows\\old.ov"), Filled(10, 0x0F));
+    EXPECT_EQ(FileBytes(L"\\Windows\\old.ov"), Filled(10, 0x0F));
 }
 
 }  // namespace

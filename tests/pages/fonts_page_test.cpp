@@ -43,17 +43,6 @@ std::set<std::wstring> DeviceFiles() {
     return paths;
 }
 
-Bytes Content(const std::wstring& path) {
-    Bytes bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    return bytes;
-}
-
 DWORD freeBytes = 0x7FFFFFFF;
 BOOL FakeStore(STORE_INFORMATION* info) {
     info->dwStoreSize = 0x7FFFFFFF;
@@ -234,8 +223,8 @@ TEST_F(FontsTest, RomFontInstalledUnderItsOwnNameOverridesItUntilDeleted) {
         Install(boxes, L"rom://romfont.ttf", L"romfont.ttf");
         EXPECT_EQ(boxes.seen().size(), 1u);
     }
-    EXPECT_EQ(Content(L"\\Windows\\romfont.ttf_str"), font);
-    EXPECT_EQ(Content(L"\\Windows\\romfont.ttf"), font);
+    EXPECT_EQ(FileBytes(L"\\Windows\\romfont.ttf_str"), font);
+    EXPECT_EQ(FileBytes(L"\\Windows\\romfont.ttf"), font);
     EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"romfont.ttf (RAM)"});
     EXPECT_EQ(Rows(page->activeList, 1), std::vector<std::wstring>{L"Rom Sans"});
     EXPECT_EQ(session().fontFileChangeCount, 1);
@@ -281,14 +270,14 @@ TEST_F(FontsTest, InstallNamesMustBePlainAndNotTheFileItself) {
     Put(L"\\Windows\\Sub\\inner.ttf", Sized(5));
     Install(boxes, L"\\Windows\\Self.ttf", L"Sub", {IDOK});
     EXPECT_EQ(boxes.seen().back().text, L"Can not copy file (error #5). Reset the device and try again.");
-    EXPECT_EQ(Content(L"\\Windows\\Sub\\inner.ttf"), Sized(5));
+    EXPECT_EQ(FileBytes(L"\\Windows\\Sub\\inner.ttf"), Sized(5));
     EXPECT_FALSE(FileExists(L"\\Windows\\Sub_rename"));
 
     // Another letter case is not the same name, but the same file: the copy onto itself fails,
     // and the file moved aside for it comes back.
     Install(boxes, L"\\Windows\\Self.ttf", L"self.ttf", {IDOK});
     EXPECT_EQ(boxes.seen().back().text.substr(0, 26), L"Can not copy file (error #");
-    EXPECT_EQ(Content(L"\\Windows\\Self.ttf"), font);
+    EXPECT_EQ(FileBytes(L"\\Windows\\Self.ttf"), font);
     EXPECT_EQ(session().fontFileChangeCount, 2);
 }
 
@@ -307,11 +296,11 @@ TEST_F(FontsTest, InstallFromAStorageCardKeepsTheOriginalOnlyOnYes) {
     ASSERT_EQ(boxes.seen().size(), 4u);
     EXPECT_EQ(boxes.seen()[3].caption, L"Orvanel");
     EXPECT_EQ(boxes.seen()[3].text, L"Keep original font file \"\\Storage Card\\Fonts\\card.ttf\"?");
-    EXPECT_EQ(Content(L"\\Windows\\card.ttf"), Sized(1000));
+    EXPECT_EQ(FileBytes(L"\\Windows\\card.ttf"), Sized(1000));
     EXPECT_FALSE(FileExists(L"\\Storage Card\\Fonts\\card.ttf"));
     freeBytes = 0x7FFFFFFF;
     Install(boxes, L"\\Storage Card\\Fonts\\kept.ttf", L"Kept Font.ttf", {IDYES});
-    EXPECT_EQ(Content(L"\\Windows\\Kept Font.ttf"), Sized(1001));
+    EXPECT_EQ(FileBytes(L"\\Windows\\Kept Font.ttf"), Sized(1001));
     EXPECT_TRUE(FileExists(L"\\Storage Card\\Fonts\\kept.ttf"));
     std::vector<std::wstring> active = Rows(page->activeList);
     std::sort(active.begin(), active.end());
@@ -330,7 +319,7 @@ TEST_F(FontsTest, ADestinationInUseIsMovedAsideAndReplaced) {
     Install(boxes, L"\\My Documents\\new.ttf", L"busy.ttf", {IDYES});
     CloseHandle(held);
     EXPECT_EQ(boxes.seen().size(), 2u) << "the name and the question about the original, no error";
-    EXPECT_EQ(Content(L"\\Windows\\busy.ttf"), Sized(20));
+    EXPECT_EQ(FileBytes(L"\\Windows\\busy.ttf"), Sized(20));
     EXPECT_FALSE(FileExists(L"\\Windows\\busy.ttf_rename"));
 }
 
@@ -349,7 +338,7 @@ TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBacku
     }
     EXPECT_TRUE(boxes.seen().empty());
     EXPECT_FALSE(FileExists(L"\\Windows\\one.ttf"));
-    EXPECT_EQ(Content(L"\\Backup\\one.ttf"), Sized(100));
+    EXPECT_EQ(FileBytes(L"\\Backup\\one.ttf"), Sized(100));
     EXPECT_FALSE(FileExists(L"\\Windows\\two.ttf"));
     EXPECT_FALSE(FileExists(L"\\Backup\\two.ttf")) << "its twin stands for the backup";
     EXPECT_FALSE(FileExists(L"\\Windows\\delme_one.ttf.del"));
@@ -360,7 +349,7 @@ TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBacku
     Press(IDC_FONTS_REMOVE);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, L"Can not remove file (error #3). Reset the device and try again.");
-    EXPECT_EQ(Content(L"\\Windows\\three.ttf"), Sized(300));
+    EXPECT_EQ(FileBytes(L"\\Windows\\three.ttf"), Sized(300));
     EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"three.ttf"});
     EXPECT_EQ(session().fontFileChangeCount, 3);
 }
@@ -388,7 +377,7 @@ TEST_F(FontsTest, AFontFileThatVanishesAfterTheCatalogueIsReportedAndNothingElse
         EXPECT_EQ(boxes.seen()[1].text, copyFailed);
     }
     EXPECT_FALSE(FileExists(L"\\Windows\\fresh.ttf"));
-    EXPECT_EQ(Content(L"\\Windows\\busy.ttf"), Sized(10)) << "the installed font is put back";
+    EXPECT_EQ(FileBytes(L"\\Windows\\busy.ttf"), Sized(10)) << "the installed font is put back";
     EXPECT_FALSE(FileExists(L"\\Windows\\busy.ttf_rename"));
 
     // Removed while Delete asks whether it may.

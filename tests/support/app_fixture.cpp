@@ -1,5 +1,6 @@
 #include "support/app_fixture.h"
 
+#include "base/handles.h"
 #include "framework/settings_page.h"
 #include "platform/pocketpc.h"
 #include "store/registry.h"
@@ -20,6 +21,31 @@ std::wstring WriteStoreFile(const wchar_t* path, const char* content) {
 }
 
 bool FileExists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+namespace {
+std::wstring answeredPath;
+BOOL WINAPI AnswerWithPath(OPENFILENAMEW* ofn) {
+    if (answeredPath.empty()) return FALSE;
+    lstrcpynW(ofn->lpstrFile, answeredPath.c_str(), ofn->nMaxFile);
+    return TRUE;
+}
+}  // namespace
+
+void AnswerFileDialogs(Session& session, const std::wstring& path) {
+    answeredPath = path;
+    session.saveFileDialog = session.openFileDialog = AnswerWithPath;
+}
+
+std::vector<BYTE> FileBytes(const std::wstring& path) {
+    std::vector<BYTE> bytes;
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return bytes;
+    bytes.resize(GetFileSize(file.get(), nullptr));
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+    bytes.resize(read);
+    return bytes;
+}
 
 void AppTest::SetUp() {
     SetDeviceScreenForTests(240, 320, 96);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 #include <string>
 
 #include "shell/program.h"
@@ -36,3 +37,8 @@ void ClearProgramKeys();
 // Writes a file (UTF-8 bytes) below the object store; returns its path.
 std::wstring WriteStoreFile(const wchar_t* path, const char* content);
 bool FileExists(const wchar_t* path);
+// Stands in for the Export and Import file dialogs: both answer `path`, as if the user had chosen
+// it; an empty path cancels them.
+void AnswerFileDialogs(Session& session, const std::wstring& path);
+// A file's whole content; empty when it cannot be read.
+std::vector<BYTE> FileBytes(const std::wstring& path);
