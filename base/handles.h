@@ -96,3 +96,21 @@ private:
     HDC dc_;
     HGDIOBJ old_;
 };
+
+// Writes all `bytes` of `data` at the file's position, a write at a time until done: a store that
+// fills up takes what fits and refuses only the next write. Gives ERROR_SUCCESS, or the error that
+// stopped it (ERROR_DISK_FULL for a write that took nothing, ERROR_GEN_FAILURE for a failure that
+// names no error).
+inline DWORD WriteWhole(HANDLE file, const void* data, DWORD bytes) {
+    const BYTE* next = static_cast<const BYTE*>(data);
+    for (DWORD done = 0; done < bytes;) {
+        DWORD written = 0;
+        if (!WriteFile(file, next + done, bytes - done, &written, nullptr)) {
+            const DWORD error = GetLastError();
+            return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+        }
+        if (written == 0) return ERROR_DISK_FULL;
+        done += written;
+    }
+    return ERROR_SUCCESS;
+}

@@ -54,11 +54,8 @@ void ExportConfig(Session& session) {
         }
         // The header goes without its NUL: the records follow it directly.
         const std::wstring header = LoadResString(IDS_FILE_HEADER);
-        const DWORD bytes = static_cast<DWORD>(header.size() * sizeof(wchar_t));
-        DWORD written = 0;
-        DWORD error = ERROR_SUCCESS;
-        if (!WriteFile(file.get(), header.data(), bytes, &written, nullptr)) error = GetLastError();
-        else if (written != bytes) error = ERROR_DISK_FULL;   // what fits is written, and no more
+        const DWORD error =
+            WriteWhole(file.get(), header.data(), static_cast<DWORD>(header.size() * sizeof(wchar_t)));
         if (error != ERROR_SUCCESS) {
             // No room even for the header: no file is left, and the pages are not asked.
             file.reset();

@@ -260,9 +260,6 @@ INT_PTR PpcPropertySheet(PROPSHEETHEADERW* header) {
     if (result == 0 || result == -1 || !IsWindow(sheet)) return result;
 
     CreatePrematurePages(sheet, desktop);
-    if (auto* state = static_cast<SheetState*>(GetPropW(sheet, kStateProperty))) {
-        MakeFullScreen(sheet);
-        Layout(sheet, *state);
-    }
+    FitSheetToScreen(sheet);
     return result;
 }

@@ -114,18 +114,9 @@ public:
             return ok_ = false;
         }
         LARGE_INTEGER zero = {};
-        const BYTE* data = reinterpret_cast<const BYTE*>(text_.data());
-        const DWORD bytes = static_cast<DWORD>(text_.size() * sizeof(wchar_t));
-        ok_ = SetFilePointerEx(file.get(), zero, nullptr, FILE_END);
-        if (!ok_) error = GetLastError();
-        // A full store takes what fits and says so only at the next write.
-        for (DWORD done = 0; ok_ && done < bytes;) {
-            DWORD written = 0;
-            if (!WriteFile(file.get(), data + done, bytes - done, &written, nullptr)) error = GetLastError();
-            else if (written == 0) error = ERROR_DISK_FULL;
-            ok_ = error == ERROR_SUCCESS;
-            done += written;
-        }
+        if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) error = GetLastError();
+        else error = WriteWhole(file.get(), text_.data(), static_cast<DWORD>(text_.size() * sizeof(wchar_t)));
+        ok_ = error == ERROR_SUCCESS;
         if (!ok_) {
             // A file cut short is no configuration file: it goes, and the user hears why.
             file.reset();

@@ -237,13 +237,7 @@ DWORD FontsPage::CopyIntoWindows(FontFileEntry& entry, const std::wstring& newNa
                 error = GetLastError();
                 if (error == 0) error = ERROR_GEN_FAILURE;
             }
-            // A full store takes what fits and says so only at the next write.
-            for (DWORD done = 0; error == 0 && done < entry.size;) {
-                DWORD written = 0;
-                if (!WriteFile(file.get(), bytes + done, entry.size - done, &written, nullptr)) error = GetLastError();
-                else if (written == 0) error = ERROR_DISK_FULL;
-                done += written;
-            }
+            if (error == 0) error = WriteWhole(file.get(), bytes, entry.size);
         }
         entry.ReleaseContent();
     } else {
