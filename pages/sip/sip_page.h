@@ -45,6 +45,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
     std::optional<LRESULT> OnNotify(const NMHDR& header) override;
+    std::optional<BOOL> OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void RefreshControls();
@@ -52,7 +53,8 @@ private:
     void ReadMethods();
 
     bool methodsRead_ = false;
-    bool defaultUnlisted_ = false;   // the device's default is a method past the last place
+    bool defaultUnlisted_ = false;   // the device's default is none of the listed methods
+    std::wstring unlistedDefaultName_;   // and its class's name, where it has one
 };
 
 std::unique_ptr<SettingsPage> CreateSipPage(PageHost& host);
