@@ -31,6 +31,7 @@ public:
     // Writes the live registry, whatever the store; FALSE when a value could not be written.
     // Writes nothing while the methods have not been read since the last Load.
     BOOL Save(Store& store) override;
+    bool SavesToDevice() const override { return true; }
 
     // One class: true when it is an input method to list (enabled, or disabled with a first name).
     static bool ReadMethod(InputMethodEntry& entry, HKEY classes, const std::wstring& clsid);
