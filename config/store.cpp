@@ -1,5 +1,6 @@
 #include "config/store.h"
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,16 +64,33 @@ std::wstring PageName(const Session& session, size_t index) {
     return caption;
 }
 
+// The pages (by list index) that could not write everything: into the store, and into the live
+// device by the pages that write it whatever the store.
+struct Unwritten {
+    std::set<size_t> store;
+    std::set<size_t> device;
+};
+
+// The pages' names in list order, each once.
+std::wstring PageNames(const Session& session, const std::set<size_t>& pages) {
+    std::wstring names;
+    for (size_t i : pages) names += (names.empty() ? L"" : L", ") + PageName(session, i);
+    return names;
+}
+
 // Saves every page into one store; a configuration in the registry exists as a key even before
-// any page writes a value into it. Gives the names of the pages that could not write everything
-// (a file reports its own failures).
-std::wstring SaveAllPages(Session& session, const std::wstring& storeKey) {
+// any page writes a value into it. A file reports its own failures; what the pages that write
+// the device could not write is told all the same.
+Unwritten SaveAllPages(Session& session, const std::wstring& storeKey) {
+    Unwritten failed;
     if (IsFileName(storeKey)) {
         auto file = OpenFileStoreForWriting(storeKey, session.sheet);
-        for (SettingsPage* page : session.pages)
-            if (page) page->Save(*file);
+        for (size_t i = 0; i < session.pages.size(); ++i) {
+            SettingsPage* page = session.pages[i];
+            if (page && !page->Save(*file) && page->SavesToDevice()) failed.device.insert(i);
+        }
         file->Commit();
-        return {};
+        return failed;
     }
     if (!IsSystemStoreKey(storeKey)) {
         RegKey key;
@@ -80,12 +98,12 @@ std::wstring SaveAllPages(Session& session, const std::wstring& storeKey) {
     }
     auto store = OpenStore(storeKey, session.sheet);
     WriteWatch watch(*store);
-    std::wstring failed;
     for (size_t i = 0; i < session.pages.size(); ++i) {
         SettingsPage* page = session.pages[i];
         if (!page) continue;
         const bool saved = page->Save(watch) != FALSE;
-        if (watch.TakeFailure() || !saved) failed += (failed.empty() ? L"" : L", ") + PageName(session, i);
+        if (watch.TakeFailure() || !saved)
+            (page->SavesToDevice() && !IsSystemStoreKey(storeKey) ? failed.device : failed.store).insert(i);
     }
     return failed;
 }
@@ -249,18 +267,26 @@ void SaveConfig(Session& session, const wchar_t* name) {
         chosen = name;   // the caller's buffer may be rewritten while the pages save
     }
 
-    const std::wstring unsaved = SaveAllPages(session, StoreKeyOf(chosen));
+    Unwritten first = SaveAllPages(session, StoreKeyOf(chosen));
+    const std::wstring unsaved = PageNames(session, first.store);
     if (!unsaved.empty())
         ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_CONFIG_UNWRITTEN), chosen.c_str(),
                                             unsaved.c_str()));
 
     wchar_t applied[kNameChars] = {};
     ReadCurrName(applied, sizeof(applied));
-    if (SameName(chosen, applied)) {
-        // Told before the reset is offered: a reset would not bring what was not written.
-        const std::wstring unwritten = SaveAllPages(session, kSystemStoreKey);
-        if (!unwritten.empty())
-            ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_DEVICE_UNWRITTEN), unwritten.c_str()));
+    const bool toDevice = SameName(chosen, applied);
+    std::set<size_t> refused = first.device;
+    if (toDevice) {
+        const Unwritten live = SaveAllPages(session, kSystemStoreKey);
+        refused.insert(live.store.begin(), live.store.end());
+        refused.insert(live.device.begin(), live.device.end());
+    }
+    // Told before the reset is offered: a reset would not bring what was not written.
+    if (!refused.empty())
+        ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_DEVICE_UNWRITTEN),
+                                            PageNames(session, refused).c_str()));
+    if (toDevice) {
         if (HasPendingChanges(session)) {
             OfferReset(session);
             SipShowIM(SIPF_OFF);

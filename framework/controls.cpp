@@ -93,6 +93,24 @@ void SetUpReportList(HWND dialog, int id, DWORD extendedStyles) {
     ListView_InsertColumn(list, 0, &column);
 }
 
+void KeepListInView(HWND list, int topRow, int selectedRow) {
+    const int count = ListView_GetItemCount(list);
+    if (count <= 0) return;
+    if (topRow >= count) topRow = count - 1;
+    const int now = ListView_GetTopIndex(list);
+    RECT row = {};
+    if (topRow != now && ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS) && row.bottom > row.top)
+        ListView_Scroll(list, 0, (topRow - now) * (row.bottom - row.top));
+    if (selectedRow >= 0 && selectedRow < count) ListView_EnsureVisible(list, selectedRow, FALSE);
+}
+
+void FitListColumn(HWND list) {
+    RECT client;
+    if (!list || !GetClientRect(list, &client)) return;
+    const int width = client.right - client.left;
+    if (ListView_GetColumnWidth(list, 0) != width) ListView_SetColumnWidth(list, 0, width);
+}
+
 void ClearVerticalScrollBar(HWND dialog) {
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);

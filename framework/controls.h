@@ -36,5 +36,11 @@ void DrawColorButton(const DRAWITEMSTRUCT& item, std::optional<COLORREF> color);
 // extended styles (check boxes, full-row select).
 void SetUpReportList(HWND dialog, int id, DWORD extendedStyles);
 
+// A list view whose rows were made again shows what it showed: `topRow` (taken with
+// ListView_GetTopIndex before) first again, then the selected row scrolled into sight.
+void KeepListInView(HWND list, int topRow, int selectedRow);
+// The one column of a report list as wide as the list's client area, after a relayout say.
+void FitListColumn(HWND list);
+
 // Clears a dialog's vertical scroll bar: range, page, position and track position all 0, redrawn.
 void ClearVerticalScrollBar(HWND dialog);

@@ -17,6 +17,16 @@ public:
 // The appearance page's elements, which the other previews draw with.
 class AppearanceElements {
 public:
+    // The element numbers the previews draw with.
+    enum Element : int {
+        kActiveTitleBar = 2, kInactiveTitleBar = 3, kMenuBackground = 4, kWindowBackground = 5, kPopupMenuText = 6,
+        kMenuBarText = 7, kWindowText = 8, kActiveTitleText = 9, kSelectedItems = 12, kSelectedMenuText = 13,
+        kSelectedItemsText = 14, kThreeD = 15, kDisabledText = 16, kButtonText = 17, kInactiveTitleText = 18,
+        kDialogBackground = 21, kDialogText = 22,
+    };
+    // What a preview draws an element in that has no colour (or when there is no such page).
+    static constexpr COLORREF kNoColor = 0x808080;
+
     virtual ~AppearanceElements() = default;
     // The colour of an element, nullopt when it has none (or no such element).
     virtual std::optional<COLORREF> ElementColor(int element) const = 0;

@@ -60,6 +60,9 @@ public:
     virtual INT_PTR QueryItem(int index, INT_PTR reserved);
     virtual INT_PTR QueryValue(int index, INT_PTR reserved);
     virtual INT_PTR QueryData(int index, INT_PTR reserved);
+    // True for a page whose Save writes the live device whatever the store it is given: what it
+    // cannot write the device refused, not the configuration.
+    virtual bool SavesToDevice() const { return false; }
 
     // Load and Save with a store key, resolved into its store for this one call.
     BOOL LoadFrom(std::wstring_view storeKey);

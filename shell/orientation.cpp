@@ -107,8 +107,8 @@ BOOL ApplyDialogLayout(HINSTANCE instance, HWND dialog, WORD templateId, Control
 void RelayoutPage(HINSTANCE instance, SettingsPage* page, bool landscape) {
     if (!page || !page->hwnd || page->landscapeDialogId == 0) return;   // not made yet: fitted when made
     WORD id = landscape ? page->landscapeDialogId : page->portraitDialogId;
-    if (!ApplyDialogLayout(instance, page->hwnd, id, page->images))
-        MessageBoxW(nullptr, L"1", L"2", MB_OK | MB_TOPMOST);
+    // A template that cannot be read leaves the controls where they stand: the page stays usable.
+    ApplyDialogLayout(instance, page->hwnd, id, page->images);
     ClearVerticalScrollBar(page->hwnd);
     RedrawWindow(page->hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }

@@ -50,18 +50,25 @@ std::optional<int> ReadNumber(Store& store, const wchar_t* subkey, const wchar_t
     return static_cast<int>(*value);
 }
 
-// One font description from its key. Values the font shares with its parent come from the parent;
-// the record changes only when everything it needs was there.
+// The device's own system font, for what a font description lacks: Tahoma, 12 pixels, regular.
+constexpr wchar_t kFactoryFace[] = L"Tahoma";
+constexpr int kFactoryHeight = -12;
+
+// One font description from its key. Values the font shares with its parent come from the parent.
+// The record changes only when everything it needs was there, unless it holds no font yet (never
+// loaded whole): then what is missing is the factory font's, and the device never gets an empty
+// face or a height of 0 from it.
 bool LoadFont(AppearancePage& page, Store& store, const wchar_t* subkey, int index) {
     FontSpec& font = page.fonts[index];
     const bool child = font.parent() != nullptr;
+    const bool empty = font.face().empty() || font.height() == 0;
     bool complete = true;
     auto orDefault = [&](std::optional<int> value, int fallback, bool needed) {
         if (value) return *value;
         if (needed) complete = false;
         return fallback;
     };
-    int height = orDefault(ReadNumber(store, subkey, L"Ht"), -12, !child);
+    int height = orDefault(ReadNumber(store, subkey, L"Ht"), kFactoryHeight, !child);
     if (page.host().IsVersion421()) {
         if (height == -11) height = 800;
         else if (height == -12) height = 900;
@@ -71,21 +78,18 @@ bool LoadFont(AppearancePage& page, Store& store, const wchar_t* subkey, int ind
     std::wstring face = font.face();
     if (auto name = store.ReadString({LiveRoot::System, subkey, L"Nm"}, (FontSpec::kFaceChars + 1) * sizeof(wchar_t)))
         face = *name;
-    int weight = orDefault(ReadNumber(store, subkey, child ? L"FontWeight" : L"Wt"), kBoldWeight, true);
+    else if (face.empty())
+        face = kFactoryFace;
+    int weight = orDefault(ReadNumber(store, subkey, child ? L"FontWeight" : L"Wt"), kNormalWeight, true);
     if (child) {
         height = font.height();
         italic = font.italic();
         charset = font.charset();
         face = font.face();
     }
-    if (!complete) return false;
-    font.Reset();
-    font.SetFace(face);
-    font.SetHeight(height);
-    font.SetWeight(weight);
-    font.SetCharset(charset);
-    font.SetItalic(italic);
-    return true;
+    if (!complete && !empty) return false;
+    font.Set(face, height, italic, weight, charset);
+    return complete;
 }
 
 // The fonts' writes never decide Save's result: "SysColor" does.

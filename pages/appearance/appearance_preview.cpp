@@ -11,23 +11,15 @@
 #include "platform/pocketpc.h"
 
 namespace {
-// Element numbers the preview draws with.
-enum Element {
-    kInactiveTitleBar = 3, kMenuBackground = 4, kWindowBackground = 5, kPopupMenuText = 6, kMenuBarText = 7,
-    kWindowText = 8, kActiveTitleText = 9, kActiveTitleBar = 2, kSelectedItems = 12, kSelectedMenuText = 13,
-    kSelectedItemsText = 14, kThreeD = 15, kDisabledText = 16, kButtonText = 17, kInactiveTitleText = 18,
-    kDialogBackground = 21, kDialogText = 22,
-};
 // Captions and texts of the preview.
 constexpr UINT kActiveWindow = 3123, kInactiveWindow = 3124, kMenu = 3128, kDisabled = 3129, kSelected = 3130,
                kPopup = 3131, kEdit = 3132, kButton = 3133, kWindowTextLabel = 3134, kDialogTextLabel = 3135;
-constexpr COLORREF kGrey = 0x808080;
 
 void Move(RECT& r, int dx, int dy) { OffsetRect(&r, dx, dy); }
 }  // namespace
 
 void AppearancePage::DrawPreview(HDC dc, const RECT& a) const {
-    auto color = [this](int element) { return ElementColor(element).value_or(kGrey); };
+    auto color = [this](int element) { return ElementColor(element).value_or(kNoColor); };
     auto font = [this](int element) { return ElementFont(element); };
     PreviewMetrics m = QueryPreviewMetrics(host());
     m.menuItemHeight = GetSystemMetrics(SM_CYMENU);

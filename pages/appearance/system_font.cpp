@@ -6,6 +6,17 @@ namespace {
 constexpr int kPointHeights = 200;   // a height above this is in hundredths of a point
 }
 
+FontSpec::~FontSpec() {
+    SetParent(nullptr);
+    for (FontSpec* child : children_) child->parent_ = nullptr;
+}
+
+void FontSpec::SetParent(FontSpec* parent) {
+    if (parent_) std::erase(parent_->children_, this);
+    parent_ = parent;
+    if (parent_) parent_->children_.push_back(this);
+}
+
 void FontSpec::SetFace(const std::wstring& face) {
     std::wstring cut = face.substr(0, kFaceChars);
     Up([&](FontSpec& f) { f.face_ = cut; });
@@ -17,6 +28,28 @@ void FontSpec::SetCharset(int charset) { Up([&](FontSpec& f) { f.charset_ = char
 void FontSpec::SetWeight(int weight) {
     weight_ = weight;
     Remake();
+}
+
+void FontSpec::Set(const std::wstring& face, int height, int italic, int weight, int charset) {
+    const std::wstring cut = face.substr(0, kFaceChars);
+    const FontSpec& root = Root();
+    const bool shared = root.face_ != cut || root.height_ != height || root.italic_ != italic || root.charset_ != charset;
+    weight_ = weight;
+    if (!shared) {
+        Remake();   // only the weight is this record's own
+        return;
+    }
+    Up([&](FontSpec& f) {
+        f.face_ = cut;
+        f.height_ = height;
+        f.italic_ = italic;
+        f.charset_ = charset;
+    });
+}
+
+void FontSpec::RemakeFamily() {
+    Remake();
+    for (FontSpec* child : children_) child->RemakeFamily();
 }
 
 void FontSpec::Reset() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "base/handles.h"
 
@@ -15,9 +16,11 @@ public:
     explicit FontSpec(int dpi = 96) : dpi_(dpi) {}
     FontSpec(const FontSpec&) = delete;
     FontSpec& operator=(const FontSpec&) = delete;
+    ~FontSpec();
 
     void SetDpi(int dpi) { dpi_ = dpi; }
-    void SetParent(FontSpec* parent) { parent_ = parent; }
+    // The parent knows its children: a change of what they share makes their fonts again too.
+    void SetParent(FontSpec* parent);
     const FontSpec* parent() const { return parent_; }
 
     // Face, height, italic and character set are the root's; the weight is the record's own.
@@ -28,13 +31,17 @@ public:
     int weight() const { return weight_; }
     HFONT font() const { return font_.get(); }
 
-    // Each stores the value here and in every parent up the chain, then makes the font again;
-    // the weight stays with this record.
+    // Each stores the value here and in every parent up the chain, then makes the font again of
+    // every record that shares it (the whole family from the root down); the weight stays with
+    // this record and makes only its font again.
     void SetFace(const std::wstring& face);
     void SetHeight(int height);
     void SetItalic(int italic);
     void SetCharset(int charset);
     void SetWeight(int weight);
+    // All five at once, each font that changes made once: the shared values as the setters
+    // above store them, the weight as this record's own.
+    void Set(const std::wstring& face, int height, int italic, int weight, int charset);
 
     // The size shown to the user: a pixel height as it is, hundredths of a point as the pixel
     // size at 96 dpi (900 shows as 12).
@@ -47,11 +54,14 @@ public:
 
 private:
     const FontSpec& Root() const { return parent_ ? parent_->Root() : *this; }
+    FontSpec& Root() { return parent_ ? parent_->Root() : *this; }
     void Remake();
+    // This record's font and those of its children, down the tree.
+    void RemakeFamily();
     template <class Fn>
     void Up(Fn set) {
         for (FontSpec* f = this; f; f = f->parent_) set(*f);
-        Remake();
+        Root().RemakeFamily();
     }
 
     int dpi_;
@@ -61,5 +71,6 @@ private:
     int weight_ = 400;
     int charset_ = 0;
     FontSpec* parent_ = nullptr;
+    std::vector<FontSpec*> children_;   // not owned
     OwnedFont font_;
 };

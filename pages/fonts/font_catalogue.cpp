@@ -1,5 +1,6 @@
 #include "pages/fonts/font_catalogue.h"
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -216,4 +217,20 @@ void FontCatalogue::Rebuild(bool isVersion421) {
         for (int k = 0; k < count && !entry.sameSizeTwin; ++k)
             if (k != j && entries[k].size == entry.size) entry.sameSizeTwin = true;
     }
+}
+
+bool FontCatalogue::HasCopyOf(FontFileEntry& entry) {
+    if (!entry.sameSizeTwin) return false;
+    const bool wasLoaded = entry.content != nullptr;
+    const BYTE* bytes = entry.LoadContent();
+    bool found = false;
+    for (int i = 0; bytes && !found && i < count; ++i) {
+        FontFileEntry& other = entries[i];
+        if (&other == &entry || other.size != entry.size) continue;
+        const bool otherLoaded = other.content != nullptr;
+        if (const BYTE* otherBytes = other.LoadContent()) found = std::memcmp(bytes, otherBytes, entry.size) == 0;
+        if (!otherLoaded) other.ReleaseContent();
+    }
+    if (!wasLoaded) entry.ReleaseContent();
+    return found;
 }

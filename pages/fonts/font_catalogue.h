@@ -43,7 +43,7 @@ public:
     int nameOffset = 0;         // index in `path` of the file name
     BYTE* content = nullptr;    // owned, while the file is being read
     bool overridesRom = false;  // a file in \Windows named like a ROM font file
-    bool sameSizeTwin = false;  // another catalogued file has exactly this size
+    bool sameSizeTwin = false;  // another catalogued file has exactly this size (not yet the same bytes)
     bool inRom = false;         // a file-system file that lies in ROM
     bool active = false;        // the system loads it
     wchar_t fullName[kFullNameChars];
@@ -65,6 +65,9 @@ public:
     // The whole catalogue anew. On 4.21 and later, files the file system reports as lying in ROM
     // are left to the ROM file table.
     void Rebuild(bool isVersion421);
+    // Whether another catalogued file holds the same bytes as the entry, a copy that stands for
+    // its backup. Only files of its size (`sameSizeTwin`) are read, and only until one differs.
+    bool HasCopyOf(FontFileEntry& entry);
 
     int count = 0;
     std::array<FontFileEntry, kMaxFiles> entries;

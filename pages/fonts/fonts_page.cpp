@@ -65,13 +65,38 @@ std::wstring ErrorText(UINT format, DWORD error) {
 
 FontsPage::FontsPage(PageHost& host) : KitPage(host, IDD_FONTS) {}
 
+namespace {
+bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view start) {
+    return text.size() >= start.size() && SameNameIgnoringCase(text.substr(0, start.size()), start);
+}
+bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end) {
+    return text.size() >= end.size() && SameNameIgnoringCase(text.substr(text.size() - end.size()), end);
+}
+
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices, not files, whatever follows
+// the first dot: "\Windows\nul.ttf" takes any copy and keeps nothing.
+bool IsDeviceName(std::wstring_view name) {
+    std::wstring_view stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
+        if (SameNameIgnoringCase(stem, device)) return true;
+    return stem.size() == 4 && stem[3] >= L'1' && stem[3] <= L'9' &&
+           (StartsWithIgnoringCase(stem, L"COM") || StartsWithIgnoringCase(stem, L"LPT"));
+}
+}  // namespace
+
 bool FontsPage::IsPlainFileName(std::wstring_view name) {
     if (name.empty() || name.size() > kMaxInstallName) return false;
     // The file system drops a trailing dot or space: the name would be another than typed.
     if (name.back() == L'.' || name.back() == L' ') return false;
     for (wchar_t c : name)
         if (c < 32 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
-    return true;   // "." and ".." end in a dot
+    // Names the program's own files take: every start deletes "delme_*.*", and a later install
+    // deletes "<name>_str" and "<name>_rename". An installed font of such a name would go with them.
+    if (StartsWithIgnoringCase(name, L"delme_") || EndsWithIgnoringCase(name, L"_str") ||
+        EndsWithIgnoringCase(name, L"_rename"))
+        return false;
+    return !IsDeviceName(name);   // "." and ".." end in a dot
 }
 
 BOOL FontsPage::OnInitDialog() {
@@ -139,6 +164,7 @@ void FontsPage::ShowFullName() {
 
 void FontsPage::RebuildCatalogue() {
     catalogue.Rebuild(host().IsVersion421());
+    listsShowCatalogue_ = false;
     selectedFile = 0;
     filling = false;
 }
@@ -146,6 +172,13 @@ void FontsPage::RebuildCatalogue() {
 void FontsPage::FillLists() {
     if (!hwnd) return;
     filling = true;
+    // Both lists keep their scroll position; the active list keeps its selection while the
+    // catalogue is the one it shows (a new one starts at its first row).
+    const int fileTop = ListView_GetTopIndex(fileList);
+    const int activeTop = ListView_GetTopIndex(activeList);
+    const FontFileEntry* activeEntry = listsShowCatalogue_ ? EntryOfSelection(activeList) : nullptr;
+    const LPARAM keptActive = activeEntry ? activeEntry - catalogue.entries.data() : -1;
+    int selectedActive = -1;
     // A shown list would redraw its rows and scroll bar at every row: both are drawn once, at the end.
     for (HWND list : {fileList, activeList}) SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(fileList);
@@ -171,16 +204,20 @@ void FontsPage::FillLists() {
         item.pszText = const_cast<wchar_t*>(text.c_str());
         ListView_InsertItem(activeList, &item);
         ListView_SetItemText(activeList, activeRows, 1, const_cast<wchar_t*>(entry.FullName()));
-        if (activeRows == 0) {
-            ListView_SetItemState(activeList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-            ListView_SetSelectionMark(activeList, 0);
-        }
+        if (keptActive == i) selectedActive = activeRows;
         ++activeRows;
     }
-    for (HWND list : {fileList, activeList}) {
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (activeRows > 0) {
+        if (selectedActive < 0) selectedActive = 0;
+        ListView_SetItemState(activeList, selectedActive, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetSelectionMark(activeList, selectedActive);
     }
+    for (HWND list : {fileList, activeList}) SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    KeepListInView(fileList, fileTop, selectedFile);
+    KeepListInView(activeList, activeTop, selectedActive);
+    for (HWND list : {fileList, activeList})
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    listsShowCatalogue_ = true;
     host().RefreshTitle();
     filling = false;
 }
@@ -243,6 +280,8 @@ DWORD FontsPage::CopyIntoWindows(FontFileEntry& entry, const std::wstring& newNa
     } else {
         source = entry.RealPath();
     }
+    // A file from outside \Windows: its owner is asked whether to keep it once the copy is made.
+    const bool keepQuestion = entry.romIndex < 0 && !entry.active;
 
     const std::wstring destination = std::wstring(L"\\windows\\") + newName;
     const std::wstring displaced = destination + L"_rename";
@@ -274,9 +313,11 @@ DWORD FontsPage::CopyIntoWindows(FontFileEntry& entry, const std::wstring& newNa
         ShowBox(nullptr, ErrorText(kCannotCopy, error), kError, MB_OK | MB_TOPMOST);
         return error;
     }
-    if (entry.romIndex < 0 && !entry.active) {
-        const std::wstring question = FormatText(kTextChars, LoadResString(kKeepOriginal), entry.RealPath());
-        if (ShowBox(nullptr, question, IDS_APP_TITLE, MB_YESNO | MB_TOPMOST) == IDNO) DeleteFileW(entry.RealPath());
+    // The box has no owner: while it is up the sheet works, and a lookup may put another file
+    // where the entry was. The answer is about the file named in the question.
+    if (keepQuestion) {
+        const std::wstring question = FormatText(kTextChars, LoadResString(kKeepOriginal), source.c_str());
+        if (ShowBox(nullptr, question, IDS_APP_TITLE, MB_YESNO | MB_TOPMOST) == IDNO) DeleteFileW(source.c_str());
     }
     DeleteFileW(displaced.c_str());
     return 0;
@@ -300,8 +341,8 @@ void FontsPage::RemoveSelected(bool deleteIt) {
 }
 
 DWORD FontsPage::TakeOutFile(FontFileEntry& entry, bool deleteIt) {
-    // Another file of the same size is taken for a copy of this one: no backup then.
-    if (entry.sameSizeTwin) deleteIt = true;
+    // Another file with the same bytes is a copy of this one: no backup then.
+    if (!deleteIt && catalogue.HasCopyOf(entry)) deleteIt = true;
     DWORD error = 0;
     const std::optional<std::wstring> temporary =
         WholePath(std::wstring(L"\\Windows\\delme_") + entry.FileName() + L".del");

@@ -27,9 +27,10 @@ public:
     DWORD CopyIntoWindows(FontFileEntry& entry, const std::wstring& newName);
     void RemoveSelected(bool deleteIt);
     // Moves the file out of the system's way and deletes it, with a backup copy first unless
-    // deleteIt or another file of its size exists; 0 or the error code, which is shown.
+    // deleteIt or another catalogued file holds the same bytes; 0 or the error code, which is shown.
     DWORD TakeOutFile(FontFileEntry& entry, bool deleteIt);
-    // A name Install may write under \Windows: a bare file name the file system keeps as typed.
+    // A name Install may write under \Windows: a bare file name the file system keeps as typed,
+    // no device's name, and none that the program's own files take there.
     static bool IsPlainFileName(std::wstring_view name);
 
     bool filling = false;
@@ -64,6 +65,7 @@ private:
     int columnsWidth_ = -1;
     int activeColumnsWidth_ = -1;
     bool catalogueShown_ = false;
+    bool listsShowCatalogue_ = false;   // the lists' rows stand for the catalogue's entries
 };
 
 std::unique_ptr<SettingsPage> CreateFontsPage(PageHost& host);

@@ -17,33 +17,44 @@ constexpr int kSpeeds[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
 constexpr int kInboxSizes[] = {5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 20, 24};
 constexpr int kBrowserOffsets[] = {-2, -1, 0, 1, 2, 3, 4, 5, 6};
 
-// The menu animation speed is kept as a time: speed 1 is 900, speed 9 is 100.
+// The menu animation speed is kept as a time: speed 1 is 900, speed 9 is 100. A time between
+// those steps (250) shows as the speed below it (8) and is written back as it was read.
 constexpr kit::NumberForm kSpeedAsTime = {
     [](int speed) { return static_cast<DWORD>(1000 - speed * 100); },
     [](DWORD time) { return static_cast<int>(10 - time / 100); },
 };
+
+// The Inbox size shown for the stored tenths of a point: 0 comes out as 7.
+int InboxSizeOf(int tenths) { return tenths / 10 == 0 ? 7 : tenths / 10; }
 
 // "face,size×10": the face before the first comma, the size from the number after it. Text
 // without a comma is a face alone and leaves the size at 6; a size that comes out 0 is 7.
 void LoadInboxFont(MiscPage& page, const std::optional<std::wstring>& stored) {
     std::wstring text = stored.value_or(L"Tahoma,80,x");
     page.inboxFontSize = 6;
+    page.inboxFontTenths = 60;
     size_t comma = text.find(L',');
     if (comma != std::wstring::npos) {
-        int tenths = static_cast<int>(std::wcstol(text.c_str() + comma + 1, nullptr, 10));
-        page.inboxFontSize = tenths / 10 == 0 ? 7 : tenths / 10;
+        page.inboxFontTenths = static_cast<int>(std::wcstol(text.c_str() + comma + 1, nullptr, 10));
+        page.inboxFontSize = InboxSizeOf(page.inboxFontTenths);
         text.resize(comma);
     }
     if (text.size() > kFaceChars - 1) text.resize(kFaceChars - 1);
     page.inboxFontFace = text;
 }
 
+// The size as read while it is the one shown ("Tahoma,85" stays 85); a size chosen since in
+// the page's own form, tenths of its points.
+int InboxTenths(const MiscPage& page) {
+    return InboxSizeOf(page.inboxFontTenths) == page.inboxFontSize ? page.inboxFontTenths : page.inboxFontSize * 10;
+}
+
 std::wstring InboxFont(const MiscPage& page) {
-    return FormatText(128, L"%s,%d", page.inboxFontFace.c_str(), page.inboxFontSize * 10);
+    return FormatText(128, L"%s,%d", page.inboxFontFace.c_str(), InboxTenths(page));
 }
 
 std::wstring InboxBoldFont(const MiscPage& page) {
-    return FormatText(128, L"%s,%d,b", page.inboxFontFace.c_str(), page.inboxFontSize * 10);
+    return FormatText(128, L"%s,%d,b", page.inboxFontFace.c_str(), InboxTenths(page));
 }
 
 // The stored text is read into 64 bytes, as the device reads it.
@@ -59,7 +70,7 @@ const kit::Setting<MiscPage> kSettings[] = {
     {.subkey = L"GWE\\Menu", .name = L"AniType", .live = LiveRoot::System,
      .field = &MiscPage::menuAnimationType, .initial = 6},
     {.subkey = L"GWE\\Menu", .name = L"AniTime", .live = LiveRoot::System,
-     .field = &MiscPage::menuAnimationSpeed, .initial = 9, .form = &kSpeedAsTime},
+     .field = &MiscPage::menuAnimationTime, .initial = 100},
     {.subkey = L"GDI\\GLYPHCACHE", .name = L"limit", .live = LiveRoot::System,
      .field = &MiscPage::glyphCacheLimit, .initial = 8192},
     {.subkey = kInboxSettings, .name = L"MsgListReadFont", .live = LiveRoot::User, .text = &kReadFont},
@@ -82,11 +93,15 @@ MiscPage::MiscPage(PageHost& host) : KitPage(host, IDD_MISC) {}
 
 BOOL MiscPage::Load(Store& store) {
     kit::LoadSettings<MiscPage>(*this, store, kSettings);
+    menuAnimationSpeed = kSpeedAsTime.fromStored(static_cast<DWORD>(menuAnimationTime));
     RefreshControls();
     return TRUE;
 }
 
 BOOL MiscPage::Save(Store& store) {
+    // The time as read while its speed is the one shown; a speed chosen since as its own time.
+    if (kSpeedAsTime.fromStored(static_cast<DWORD>(menuAnimationTime)) != menuAnimationSpeed)
+        menuAnimationTime = static_cast<int>(kSpeedAsTime.toStored(menuAnimationSpeed));
     kit::SaveSettings<MiscPage>(*this, store, kSettings);
     return TRUE;
 }
@@ -128,10 +143,14 @@ bool MiscPage::OnCommand(WORD id, WORD code) {
     bool changed = false;
     switch (id) {
     case IDC_MISC_WINDOW_ANIMATION:
-    case IDC_MISC_MENU_ANIMATION:
         if (code != BN_CLICKED) return false;
-        windowAnimation = IsChecked(hwnd, IDC_MISC_WINDOW_ANIMATION) ? 1 : 0;
-        menuAnimationType = IsChecked(hwnd, IDC_MISC_MENU_ANIMATION) ? 6 : 0;
+        windowAnimation = IsChecked(hwnd, id) ? 1 : 0;
+        changed = true;
+        break;
+    case IDC_MISC_MENU_ANIMATION:
+        // Only this box changes the type: a loaded type other than 6 stays until it is clicked.
+        if (code != BN_CLICKED) return false;
+        menuAnimationType = IsChecked(hwnd, id) ? 6 : 0;
         changed = true;
         break;
     case IDC_MISC_SPEED:

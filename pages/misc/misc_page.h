@@ -18,7 +18,9 @@ public:
     int windowAnimation = 0;        // 0 off, else on
     int menuAnimationType = 6;      // 0 off; any loaded value is kept, switching on gives 6
     int menuAnimationSpeed = 9;     // 1 (slowest) to 9 (fastest)
+    int menuAnimationTime = 100;    // "AniTime" as read; Save writes it while its speed is shown
     int inboxFontSize = 8;          // points
+    int inboxFontTenths = 80;       // the Inbox size as read, in tenths of a point; kept likewise
     int browserTextSize = 2;        // 0 to 10, shown as an offset from -2
     int glyphCacheLimit = 8192;
     std::wstring inboxFontFace = L"Tahoma";   // at most 63 characters

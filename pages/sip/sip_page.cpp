@@ -15,6 +15,8 @@ constexpr wchar_t kSipPath[] = L"ControlPanel";
 constexpr wchar_t kSipKey[] = L"Sip";
 constexpr wchar_t kMethodKey[] = L"IsSIPInputMethod";
 constexpr UINT kDefaultFormat = 3174;   // "Default: %s"
+constexpr UINT kUnlistedFormat = 3400;  // "Default: %s (not listed)"
+constexpr UINT kUnlistedDefault = 3401; // "Default: not listed"
 constexpr UINT kRiskyQuestion = 3203;
 constexpr UINT kWarning = 3188;
 constexpr DWORD kNone = 0xFFFFFFFF;
@@ -89,6 +91,7 @@ void SipPage::ReadMethods() {
     methodCount = 0;
     defaultIndex = 0;
     defaultUnlisted_ = false;
+    unlistedDefaultName_.clear();
     allowChange = 0;
     // Only a number is one: a text "1" would read as 49.
     auto allow = QueryRegistryDword(HKEY_CURRENT_USER, std::wstring(kSipPath) + L"\\" + kSipKey, L"AllowChange");
@@ -98,20 +101,31 @@ void SipPage::ReadMethods() {
 
     RegKey classes;
     RegCreateKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, nullptr, 0, KEY_READ, nullptr, classes.put(), nullptr);
+    bool matched = false;
     for (DWORD i = 0; classes; ++i) {
         wchar_t name[260];
         DWORD chars = 260;
         if (RegEnumKeyExW(classes.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        // Methods past the last place are neither kept nor let to overwrite the ones that are;
-        // should the device's default be one of them, it stays the default.
+        // Methods past the last place are neither kept nor let to overwrite the ones that are.
+        if (methodCount >= kMaxMethods) continue;
         InputMethodEntry entry;
-        if (methodCount >= kMaxMethods) {
-            if (SameName(name, defaultIm) && ReadMethod(entry, classes.get(), name)) defaultUnlisted_ = true;
-            continue;
-        }
         if (!ReadMethod(entry, classes.get(), name)) continue;
-        if (SameName(name, defaultIm)) defaultIndex = methodCount;
+        // A class identifier is the same in any letter case.
+        if (defaultIm[0] && !matched && SameNameIgnoringCase(name, defaultIm)) {
+            defaultIndex = methodCount;
+            matched = true;
+        }
         methods[methodCount++] = std::move(entry);
+    }
+    // A default the list does not hold (past the last place, disabled without a first name, or
+    // no input method at all) stays the device's default: a save leaves it as it is, and the
+    // default line names it by its class's name where it has one.
+    if (defaultIm[0] && !matched) {
+        defaultUnlisted_ = true;
+        if (classes)
+            unlistedDefaultName_ = Cut(QueryRegistryString(classes.get(), defaultIm, nullptr,
+                                                           (kNameChars + 1) * sizeof(wchar_t)).value_or(L""),
+                                       kNameChars);
     }
 }
 
@@ -149,6 +163,7 @@ void SipPage::RefreshControls() {
     HWND list = GetDlgItem(hwnd, IDC_SIP_LIST);
     LRESULT mark = SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0);
     const int selected = mark >= 0 ? static_cast<int>(mark) : defaultIndex;
+    const int top = ListView_GetTopIndex(list);
     ListView_DeleteAllItems(list);
     for (int i = 0; i < methodCount; ++i) {
         LVITEMW item = {};
@@ -163,8 +178,15 @@ void SipPage::RefreshControls() {
             ListView_SetSelectionMark(list, i);
         }
     }
-    const std::wstring shown = methodCount > 0 ? methods[defaultIndex].name : L"";
-    SetDlgItemTextW(hwnd, IDC_SIP_DEFAULT_LINE, FormatText(128, LoadResString(kDefaultFormat), shown.c_str()).c_str());
+    KeepListInView(list, top, selected);
+    std::wstring line;
+    if (!defaultUnlisted_)
+        line = FormatText(128, LoadResString(kDefaultFormat), methodCount > 0 ? methods[defaultIndex].name.c_str() : L"");
+    else if (!unlistedDefaultName_.empty())
+        line = FormatText(128, LoadResString(kUnlistedFormat), unlistedDefaultName_.c_str());
+    else
+        line = LoadResString(kUnlistedDefault);
+    SetDlgItemTextW(hwnd, IDC_SIP_DEFAULT_LINE, line.c_str());
     SetChecked(hwnd, IDC_SIP_ALLOW_CHANGE, allowChange != 0);
     host().RefreshTitle();
 }
@@ -236,6 +258,13 @@ std::optional<LRESULT> SipPage::OnNotify(const NMHDR& header) {
             RefreshControls();
         }
     }
+    return std::nullopt;
+}
+
+std::optional<BOOL> SipPage::OnOtherMessage(UINT message, WPARAM, LPARAM) {
+    // A relayout gave the list another width: its column follows, so a selected row is marked
+    // across the whole list.
+    if (message == WM_PAINT) FitListColumn(GetDlgItem(hwnd, IDC_SIP_LIST));
     return std::nullopt;
 }
 

@@ -31,6 +31,7 @@ public:
     // Writes the live registry, whatever the store; FALSE when a value could not be written.
     // Writes nothing while the methods have not been read since the last Load.
     BOOL Save(Store& store) override;
+    bool SavesToDevice() const override { return true; }
 
     // One class: true when it is an input method to list (enabled, or disabled with a first name).
     static bool ReadMethod(InputMethodEntry& entry, HKEY classes, const std::wstring& clsid);
@@ -45,6 +46,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
     std::optional<LRESULT> OnNotify(const NMHDR& header) override;
+    std::optional<BOOL> OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void RefreshControls();
@@ -52,7 +54,8 @@ private:
     void ReadMethods();
 
     bool methodsRead_ = false;
-    bool defaultUnlisted_ = false;   // the device's default is a method past the last place
+    bool defaultUnlisted_ = false;   // the device's default is none of the listed methods
+    std::wstring unlistedDefaultName_;   // and its class's name, where it has one
 };
 
 std::unique_ptr<SettingsPage> CreateSipPage(PageHost& host);

@@ -12,27 +12,9 @@
 
 namespace {
 
-struct SlotRow {
-    int slot;
-    UINT label;
-    const wchar_t* path;   // subkey and value name
-    int minimum, maximum, initial;
-};
-// The metrics the page edits, in slot order; the other slots stay unused.
-constexpr SlotRow kSlots[] = {
-    {6, 3162, L"GWE\\cxHScr", 7, 30, 20},
-    {7, 3163, L"GWE\\cyHScr", 7, 30, 13},
-    {8, 3168, L"GWE\\cxVScr", 7, 30, 13},
-    {9, 3169, L"GWE\\cyVScr", 7, 30, 20},
-    {12, 3172, L"GWE\\cyCap", 10, 46, 23},
-};
 constexpr size_t kLabelChars = 64;
-constexpr size_t kPathChars = 128;
 constexpr int kEditChars = 259;
 constexpr UINT kActiveWindow = 3123;
-constexpr COLORREF kGrey = 0x808080;
-// Elements of the appearance page the preview draws with.
-constexpr int kActiveTitleBar = 2, kActiveTitleText = 9, kThreeD = 15, kDialogBackground = 21;
 
 // A slot's value: read as the device reads it (0xFFFFFFFF is no value), kept within its range.
 bool LoadSlot(SizePage& page, Store& store, const wchar_t*, int index) {
@@ -50,14 +32,24 @@ bool SaveSlot(const SizePage& page, Store& store, const wchar_t*, int index) {
 
 constexpr kit::GroupCodec<SizePage> kSlot = {LoadSlot, SaveSlot};
 
-// Saved and exported in slot order.
+// The metrics the page edits, in slot order (`index` is the slot; the other slots stay unused),
+// each with its range and default. Saved and exported in this order.
 const kit::Setting<SizePage> kSettings[] = {
-    {.subkey = L"GWE", .name = L"cxHScr", .live = LiveRoot::System, .group = &kSlot, .index = 6},
-    {.subkey = L"GWE", .name = L"cyHScr", .live = LiveRoot::System, .group = &kSlot, .index = 7},
-    {.subkey = L"GWE", .name = L"cxVScr", .live = LiveRoot::System, .group = &kSlot, .index = 8},
-    {.subkey = L"GWE", .name = L"cyVScr", .live = LiveRoot::System, .group = &kSlot, .index = 9},
-    {.subkey = L"GWE", .name = L"cyCap", .live = LiveRoot::System, .group = &kSlot, .index = 12},
+    {.subkey = L"GWE", .name = L"cxHScr", .live = LiveRoot::System, .initial = 20, .minimum = 7, .maximum = 30,
+     .group = &kSlot, .index = 6},
+    {.subkey = L"GWE", .name = L"cyHScr", .live = LiveRoot::System, .initial = 13, .minimum = 7, .maximum = 30,
+     .group = &kSlot, .index = 7},
+    {.subkey = L"GWE", .name = L"cxVScr", .live = LiveRoot::System, .initial = 13, .minimum = 7, .maximum = 30,
+     .group = &kSlot, .index = 8},
+    {.subkey = L"GWE", .name = L"cyVScr", .live = LiveRoot::System, .initial = 20, .minimum = 7, .maximum = 30,
+     .group = &kSlot, .index = 9},
+    {.subkey = L"GWE", .name = L"cyCap", .live = LiveRoot::System, .initial = 23, .minimum = 10, .maximum = 46,
+     .group = &kSlot, .index = 12},
 };
+
+// The label of each slot, a string id (0: none). The labels of the slots in use stand apart in the
+// string table: 3160 to 3173 name metrics of their own.
+constexpr UINT kSlotLabels[SizePage::kSlotCount] = {0, 0, 0, 0, 0, 0, 3162, 3163, 3168, 3169, 0, 0, 3172, 0};
 
 }  // namespace
 
@@ -66,13 +58,11 @@ SizePage::SizePage(PageHost& host) : KitPage(host, IDD_SIZE) {}
 // Fresh slots, then the five in use with their defaults.
 void SizePage::SetUpSlots() {
     for (SizeItem& item : slots) item = SizeItem{};
-    for (const SlotRow& row : kSlots) {
-        SizeItem& item = slots[row.slot];
-        item.label = std::wstring(LoadResString(row.label)).substr(0, kLabelChars);
-        std::wstring path = std::wstring(row.path).substr(0, kPathChars);
-        size_t cut = path.find_last_of(L"\\/");
-        item.subkey = cut == std::wstring::npos ? path : path.substr(0, cut);
-        item.valueName = cut == std::wstring::npos ? L"" : path.substr(cut + 1);
+    for (const kit::Setting<SizePage>& row : kSettings) {
+        SizeItem& item = slots[row.index];
+        item.label = std::wstring(LoadResString(kSlotLabels[row.index])).substr(0, kLabelChars);
+        item.subkey = row.subkey;
+        item.valueName = row.name;
         item.minimum = row.minimum;
         item.maximum = row.maximum;
         item.SetValue(row.initial);
@@ -208,8 +198,9 @@ void SizePage::PaintPreview(HDC dc) {
 
 void SizePage::DrawPreview(HDC dc, const RECT& f) const {
     const AppearanceElements* look = FindPageAnswering<AppearanceElements>(host());
-    auto color = [look](int element) { return look ? look->ElementColor(element).value_or(kGrey) : kGrey; };
-    HFONT captionFont = look ? look->ElementFont(kActiveTitleText) : nullptr;
+    using E = AppearanceElements;
+    auto color = [look](int element) { return look ? look->ElementColor(element).value_or(E::kNoColor) : E::kNoColor; };
+    HFONT captionFont = look ? look->ElementFont(E::kActiveTitleText) : nullptr;
     PreviewMetrics m = QueryPreviewMetrics(host());
     m.menuItemHeight = GetSystemMetrics(SM_CYMENU);
     const int menu = GetSystemMetrics(SM_CYMENU);
@@ -219,12 +210,12 @@ void SizePage::DrawPreview(HDC dc, const RECT& f) const {
         Rectangle(dc, f.left, f.top, f.right, f.bottom);
     }
     DrawWindowFrame(dc, RECT{f.left + 5, f.top + 5, f.right - 90, f.bottom - 100}, LoadResString(kActiveWindow),
-                    captionFont, color(kActiveTitleText), color(kActiveTitleBar), color(kDialogBackground), m);
+                    captionFont, color(E::kActiveTitleText), color(E::kActiveTitleBar), color(E::kDialogBackground), m);
     const int w = m.vScrollWidth ? m.vScrollWidth : GetSystemMetrics(SM_CXVSCROLL);
-    DrawVScrollBar(dc, RECT{f.right - w * m.scale - 1, f.top, f.right, f.bottom - menu}, 0xFFFFFF, color(kThreeD), m);
+    DrawVScrollBar(dc, RECT{f.right - w * m.scale - 1, f.top, f.right, f.bottom - menu}, 0xFFFFFF, color(E::kThreeD), m);
     const int h = slots[7].value ? slots[7].value : GetSystemMetrics(SM_CYHSCROLL);
     DrawHScrollBar(dc, RECT{f.left, f.bottom - h * m.scale - 1, f.right - 2 * menu, f.bottom}, 0xFFFFFF,
-                   color(kThreeD), m);
+                   color(E::kThreeD), m);
 }
 
 std::unique_ptr<SettingsPage> CreateSizePage(PageHost& host) { return std::make_unique<SizePage>(host); }

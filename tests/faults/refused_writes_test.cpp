@@ -130,4 +130,19 @@ TEST_F(RefusedWrites, ApplyThatCannotRecordTheNameSaysTheDeviceWasNotWritten) {
     EXPECT_NE(MenuItems().find(L"*Current"), std::wstring::npos);
 }
 
+// The input method page writes the device whatever the configuration: a refusal is the device's,
+// told once, also when the configuration is the applied one and the device is written twice.
+TEST_F(RefusedWrites, TheInputMethodsRefusedAreAWriteToTheDevice) {
+    PropSheet_SetCurSel(session().sheet, nullptr, 2);   // the page reads the device when shown
+    ReadOnlyKey sip(HKEY_CURRENT_USER, L"ControlPanel\\Sip");
+    ASSERT_TRUE(sip.locked());
+    ModalScript boxes;
+    boxes.Press(IDOK).Press(IDOK);
+    SaveConfig(session(), L"Other");
+    Command(IDM_APPLY);
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    for (const SeenBox& box : boxes.seen())
+        EXPECT_EQ(box.text, L"These settings could not be written to the device: Sip.");
+}
+
 }  // namespace

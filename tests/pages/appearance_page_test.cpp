@@ -204,4 +204,46 @@ TEST_F(AppearanceTest, ThePreviewShowsTheColoursAndKeepsItsObjects) {
     EXPECT_EQ(FreeGdiSlots(), free) << "GDI objects lost over 1000 repaints";
 }
 
+LOGFONTW Described(HFONT font) {
+    LOGFONTW lf = {};
+    GetObjectW(font, sizeof lf, &lf);
+    return lf;
+}
+
+// Fonts 0 and 3 share face, size and italic: a change through either shows at once in every
+// element drawn with the other (the Size page's caption uses element 9's font too).
+TEST_F(AppearanceTest, AChangeShowsInEveryFontThatSharesIt) {
+    Choose(IDC_GUI_ELEMENT, L"Active Title Text");
+    Click(IDC_GUI_ITALIC, true);
+    for (int element : {8, 17, 22}) EXPECT_EQ(Described(page->ElementFont(element)).lfItalic, 1) << element;
+    EXPECT_EQ(Described(page->ElementFont(6)).lfItalic, 0) << "the popup menu's font is its own";
+    Choose(IDC_GUI_ELEMENT, L"Window Text");
+    Choose(IDC_GUI_SIZE, L"16");
+    EXPECT_EQ(Described(page->ElementFont(18)).lfHeight, -16);
+}
+
+// A font description that never loaded whole is the device's factory font (Tahoma, 12 pixels,
+// regular) where its values are missing: Save never writes an empty face or a height of 0.
+TEST_F(AppearanceTest, AFontThatNeverLoadedWholeIsTheFactoryFont) {
+    page->SaveTo(kConfig);
+    for (const wchar_t* name : {L"Wt", L"Nm"}) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"Orvanel\\GuiTest\\GDI\\SYSFNT", name);
+    WriteDword(kConfig, L"GDI\\SYSFNT", L"Ht", 0xFFFFFFF2);   // -14
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Orvanel\\GuiTest\\GWE\\Menu\\BarFnt");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"Orvanel\\GuiTest\\GWE\\Menu\\PopFnt", L"Nm");   // complete without it
+    AppearancePage fresh(session());
+    EXPECT_FALSE(fresh.LoadFrom(kConfig));
+    const LOGFONTW system = Described(fresh.ElementFont(8));
+    EXPECT_STREQ(system.lfFaceName, L"Tahoma") << "the preview draws it";
+    EXPECT_EQ(system.lfHeight, -14) << "what was there is kept";
+    EXPECT_EQ(system.lfWeight, 400);
+    fresh.SaveTo(kConfig);
+    for (const wchar_t* subkey : {L"GDI\\SYSFNT", L"GWE\\Menu\\BarFnt", L"GWE\\Menu\\PopFnt"}) {
+        wchar_t face[40] = {};
+        ReadString(kConfig, subkey, L"Nm", face, sizeof face);
+        EXPECT_STREQ(face, L"Tahoma") << static_cast<const void*>(subkey);
+    }
+    EXPECT_EQ(Stored(L"GWE\\Menu\\BarFnt", L"Ht"), 0xFFFFFFF4u) << "-12 pixels";
+    EXPECT_EQ(Stored(L"GWE\\Menu\\BarFnt", L"Wt"), 400u);
+}
+
 }  // namespace

@@ -258,11 +258,17 @@ TEST_F(FontsTest, InstallNamesMustBePlainAndNotTheFileItself) {
     for (const wchar_t* name : {L"..\\Temp\\x.ttf", L"\\Temp\\x.ttf", L"a/b.ttf", L"O:x.ttf", L"..", L"x.ttf.",
                                 L"x.ttf ", L"wh?t.ttf", L"tab\t.ttf"})
         Install(boxes, L"\\Windows\\Self.ttf", name, {IDOK});
+    // Names the program's own files take (deleted at the next start or by a later install), and
+    // devices, which take a copy and keep nothing.
+    for (const wchar_t* name : {L"delme_x.ttf", L"DelMe_Font", L"x.ttf_str", L"x.ttf_STR", L"x.ttf_Rename", L"NUL",
+                                L"nul.ttf", L"Con .ttf", L"aux.font.ttf", L"COM1.ttf", L"lpt9"})
+        Install(boxes, L"\\Windows\\Self.ttf", name, {IDOK});
     Install(boxes, L"\\Windows\\Self.ttf", L"Self.ttf", {IDOK});
-    ASSERT_EQ(boxes.seen().size(), 20u);
+    ASSERT_EQ(boxes.seen().size(), 42u);
     EXPECT_EQ(boxes.seen()[1].caption, L"Error");
     EXPECT_EQ(boxes.seen()[1].text.substr(0, 50), L"A font is installed under a plain file name: no fo");
-    EXPECT_EQ(boxes.seen()[19].text, L"Orvanel cowardly rejects to copy font onto itself.");
+    for (size_t i = 19; i < 41; i += 2) EXPECT_EQ(boxes.seen()[i].text, boxes.seen()[1].text) << i;
+    EXPECT_EQ(boxes.seen()[41].text, L"Orvanel cowardly rejects to copy font onto itself.");
     EXPECT_EQ(DeviceFiles(), files) << "nothing copied, moved or deleted";
     EXPECT_EQ(session().fontFileChangeCount, 0);
 
@@ -330,9 +336,11 @@ TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBacku
     Put(L"\\Windows\\two.ttf", Sized(200));
     Put(L"\\Temp\\two-again.ttf", Sized(200));
     Put(L"\\Windows\\three.ttf", Sized(300));
+    Put(L"\\Windows\\four.ttf", Sized(400));
+    Put(L"\\Temp\\not-four.ttf", Bytes(400, 0x33));   // its size, not its bytes
     Open();
     ModalScript boxes;
-    for (const wchar_t* name : {L"one.ttf", L"two.ttf"}) {
+    for (const wchar_t* name : {L"one.ttf", L"two.ttf", L"four.ttf"}) {
         Select(page->activeList, name);
         Press(IDC_FONTS_REMOVE);
     }
@@ -341,6 +349,7 @@ TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBacku
     EXPECT_EQ(FileBytes(L"\\Backup\\one.ttf"), Sized(100));
     EXPECT_FALSE(FileExists(L"\\Windows\\two.ttf"));
     EXPECT_FALSE(FileExists(L"\\Backup\\two.ttf")) << "its twin stands for the backup";
+    EXPECT_EQ(FileBytes(L"\\Backup\\four.ttf"), Sized(400)) << "a file of its size only is no copy";
     EXPECT_FALSE(FileExists(L"\\Windows\\delme_one.ttf.del"));
 
     SetInstallDir(L"\\No Such Folder");
@@ -351,7 +360,7 @@ TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBacku
     EXPECT_EQ(boxes.seen()[0].text, L"Can not remove file (error #3). Reset the device and try again.");
     EXPECT_EQ(FileBytes(L"\\Windows\\three.ttf"), Sized(300));
     EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"three.ttf"});
-    EXPECT_EQ(session().fontFileChangeCount, 3);
+    EXPECT_EQ(session().fontFileChangeCount, 4);
 }
 
 TEST_F(FontsTest, AFontFileThatVanishesAfterTheCatalogueIsReportedAndNothingElseChanges) {
@@ -392,6 +401,41 @@ TEST_F(FontsTest, AFontFileThatVanishesAfterTheCatalogueIsReportedAndNothingElse
     ASSERT_EQ(boxes.seen().size(), 2u);
     EXPECT_EQ(boxes.seen()[1].text, L"Can not remove file (error #2). Reset the device and try again.");
     EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"busy.ttf"});
+}
+
+// The keep-original question has no owner: a lookup while it is up puts a ROM font where the
+// card's file stood, and the answer still goes to the file it named.
+TEST_F(FontsTest, AQuestionLeftOpenActsOnTheFileItAskedAbout) {
+    Put(L"\\Storage Card\\card.ttf", Sized(1000));
+    Open();
+    Select(page->fileList, L"\\Storage Card\\card.ttf");
+    ModalScript boxes;
+    boxes.Press(IDOK).Then([this](HWND box) {   // "Install as" its own name, then the question
+        Put(RomDirectory() + std::wstring(L"first.ttf"), Sized(50));
+        Press(IDC_FONTS_LOOKUP);
+        PostMessageW(box, WM_COMMAND, IDNO, 0);
+    });
+    Press(IDC_FONTS_INSTALL);
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_FALSE(FileExists(L"\\Storage Card\\card.ttf"));
+    EXPECT_EQ(FileBytes(L"\\Windows\\card.ttf"), Sized(1000));
+}
+
+// A tap in the file list rebuilds both lists: each keeps where it was scrolled, and the active
+// list its row, in sight.
+TEST_F(FontsTest, ListsKeepTheirScrollPositionAndShowTheSelection) {
+    for (int i = 0; i < 30; ++i) Put(L"\\Windows\\f" + std::to_wstring(10 + i) + L".ttf", Sized(100 + i));
+    Open();
+    for (HWND list : {page->activeList, page->fileList}) {   // the user scrolls down and taps
+        ListView_EnsureVisible(list, 27, FALSE);
+        Select(list, Rows(list)[27]);
+    }
+    ASSERT_EQ(page->selectedFile, 27);
+    const int top = ListView_GetTopIndex(page->activeList);
+    EXPECT_GT(top, 0);
+    EXPECT_LT(27 - top, ListView_GetCountPerPage(page->activeList));
+    EXPECT_EQ(ListView_GetNextItem(page->activeList, -1, LVNI_SELECTED), 27);
+    EXPECT_GT(ListView_GetTopIndex(page->fileList), 0);
 }
 
 }  // namespace

@@ -282,4 +282,23 @@ TEST_F(MiscPageTest, ExportAndImportCarryTheEightValuesInOrder) {
     EXPECT_EQ(boxes.seen().size(), 1u);
 }
 
+// What the user did not touch is written back as it was read: another menu animation type, a time
+// between the speed steps, an Inbox size that is no whole point. An edit is stored in the page's form.
+TEST_F(MiscPageTest, OnlyWhatTheUserChangesIsWrittenInThePagesForm) {
+    WriteDword(kConfig, L"GWE\\Menu", L"AniType", 3);
+    WriteDword(kConfig, L"GWE\\Menu", L"AniTime", 250);
+    WriteString(kConfig, kInbox, L"MsgListReadFont", L"Tahoma,85");
+    page->LoadFrom(kConfig);
+    Click(IDC_MISC_WINDOW_ANIMATION, true);
+    page->SaveTo(kConfig);
+    EXPECT_EQ(ReadDword(kConfig, L"GWE\\Menu", L"AniType"), 3u) << "only the menu animation box changes the type";
+    EXPECT_EQ(ReadDword(kConfig, L"GWE\\Menu", L"AniTime"), 250u);
+    EXPECT_EQ(ConfigString(kInbox, L"MsgListBoldFont"), L"Tahoma,85,b");
+    Choose(IDC_MISC_SPEED, 6);
+    Choose(IDC_MISC_INBOX_SIZE, 6);
+    page->SaveTo(kConfig);
+    EXPECT_EQ(ReadDword(kConfig, L"GWE\\Menu", L"AniTime"), 300u);
+    EXPECT_EQ(ConfigString(kInbox, L"MsgListReadFont"), L"Tahoma,110");
+}
+
 }  // namespace

@@ -67,6 +67,7 @@ protected:
             else RegDeleteKeyValueW(HKEY_CLASSES_ROOT, method.c_str(), L"origname");
         }
         RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kQuiet).c_str());
+        for (const std::wstring& clsid : added) RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid).c_str());
         PutUserString(L"ControlPanel", L"Sip", L"DefaultIm", defaultIm.c_str());
         if (allowChange != 0xFFFFFFFF) PutUserDword(L"ControlPanel", L"Sip", L"AllowChange", allowChange);
     }
@@ -74,6 +75,15 @@ protected:
         for (int i = 0; i < page->methodCount; ++i)
             if (lstrcmpiW(page->methods[i].clsid.c_str(), clsid.c_str()) == 0) return i;
         return -1;
+    }
+    // Input methods of the test's own, enabled, which sort before the device's; removed at the end.
+    void AddMethods(int count, int series) {
+        for (int i = 0; i < count; ++i) {
+            added.push_back(L"{0A1B2C3D-0000-4000-8000-000000000" + std::to_wstring(series) + std::to_wstring(10 + i) +
+                            L"}");
+            PutClassString(L"CLSID", added.back().c_str(), nullptr, L"Extra");
+            PutClassString((L"CLSID\\" + added.back()).c_str(), L"IsSIPInputMethod", nullptr, L"1");
+        }
     }
     void Select(int row) {
         ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -91,6 +101,7 @@ protected:
     SipPage* page = nullptr;
     HWND dialog = nullptr, list = nullptr;
     std::vector<KeptMethod> kept;
+    std::vector<std::wstring> added;
     std::wstring defaultIm;
     DWORD allowChange = 0;
 };
@@ -187,16 +198,10 @@ TEST_F(SipPageTest, RenameAndRestoreOnRowZeroWhenNothingIsSelected) {
 }
 
 TEST_F(SipPageTest, AtMost32MethodsAndNoDefaultWithoutOne) {
-    std::vector<std::wstring> extra;
-    for (int i = 0; i < 30; ++i) {
-        extra.push_back(L"{0A1B2C3D-0000-4000-8000-0000000001" + std::to_wstring(10 + i) + L"}");
-        PutClassString(L"CLSID", extra.back().c_str(), nullptr, L"Extra");
-        PutClassString((L"CLSID\\" + extra.back()).c_str(), L"IsSIPInputMethod", nullptr, L"1");
-    }
+    AddMethods(30, 1);
     page->LoadFrom(L"SYSTEM");
     EXPECT_EQ(page->methodCount, SipPage::kMaxMethods);
     for (int i = 0; i < page->methodCount; ++i) EXPECT_FALSE(page->methods[i].clsid.empty()) << i;
-    for (const std::wstring& clsid : extra) RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid).c_str());
 
     // With nothing listed, Save leaves the device's default as it is.
     page->methodCount = 0;
@@ -230,12 +235,7 @@ TEST_F(SipPageTest, ValuesOfTheWrongTypeCountAsMissing) {
 // 32 methods that sort before the device's own push its default past the last place: a save
 // (an export, say) must not make the first listed method the default in its stead.
 TEST_F(SipPageTest, ADefaultPastTheLastPlaceStaysTheDefault) {
-    std::vector<std::wstring> extra;
-    for (int i = 0; i < SipPage::kMaxMethods; ++i) {
-        extra.push_back(L"{0A1B2C3D-0000-4000-8000-0000000002" + std::to_wstring(10 + i) + L"}");
-        PutClassString(L"CLSID", extra.back().c_str(), nullptr, L"Extra");
-        PutClassString((L"CLSID\\" + extra.back()).c_str(), L"IsSIPInputMethod", nullptr, L"1");
-    }
+    AddMethods(SipPage::kMaxMethods, 2);
     page->LoadFrom(L"SYSTEM");
     ASSERT_EQ(page->methodCount, SipPage::kMaxMethods);
     page->SaveTo(L"SYSTEM");
@@ -250,7 +250,6 @@ TEST_F(SipPageTest, ADefaultPastTheLastPlaceStaysTheDefault) {
     page->SaveTo(L"SYSTEM");
     GetUserString(L"ControlPanel", L"Sip", L"DefaultIm", stored, sizeof stored);
     EXPECT_EQ(stored, page->methods[3].clsid);
-    for (const std::wstring& clsid : extra) RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + clsid).c_str());
 }
 
 // A save before the page has read the device (an export right after start, say) writes none of
@@ -287,6 +286,41 @@ TEST_F(UnreadSipPage, SavesNothingUntilItHasReadTheDevice) {
     PropSheet_SetCurSel(session().sheet, nullptr, 2);
     EXPECT_TRUE(page->SaveTo(L"SYSTEM"));
     EXPECT_EQ(ClassValue(key + L"\\IsSIPInputMethod", L"origname"), L"Quiet Pad");
+}
+
+// A class identifier matches in any letter case; a default the list does not hold stays the
+// device's default whatever a save writes, and the default line says so.
+TEST_F(SipPageTest, ADefaultTheListDoesNotHoldIsKeptAndNamed) {
+    const int keypad = Row(L"{7B0C5A21-3F5E-4C41-9E2A-6D1C0A8B4F10}");
+    ASSERT_GE(keypad, 1);
+    PutUserString(L"ControlPanel", L"Sip", L"DefaultIm", L"{7b0c5a21-3f5e-4c41-9e2a-6d1c0a8b4f10}");
+    page->LoadFrom(L"Orvanel\\Whatever");   // the device, whatever the store
+    EXPECT_EQ(Text(IDC_SIP_DEFAULT_LINE), L"Default: Phone Keypad");
+    PutUserString(L"ControlPanel", L"Sip", L"DefaultIm", kQuiet);   // disabled without a first name
+    page->LoadFrom(L"Orvanel\\Whatever");
+    EXPECT_EQ(Text(IDC_SIP_DEFAULT_LINE), L"Default: Quiet Pad (not listed)");
+    page->SaveTo(L"SYSTEM");
+    wchar_t stored[130] = {};
+    GetUserString(L"ControlPanel", L"Sip", L"DefaultIm", stored, sizeof stored);
+    EXPECT_STREQ(stored, kQuiet);
+}
+
+// After a turn the list's column spans the list, so a selected row is marked across it; rows
+// made again keep where the list was scrolled.
+TEST_F(SipPageTest, TheListKeepsItsViewAndFitsItsColumnAfterATurn) {
+    AddMethods(20, 3);
+    page->LoadFrom(L"Orvanel\\Whatever");   // the device, shown
+    const int last = page->methodCount - 1;
+    ListView_EnsureVisible(list, last, FALSE);
+    Select(last);
+    Press(IDC_SIP_TOGGLE);
+    EXPECT_GT(ListView_GetTopIndex(list), 0);
+    SetDeviceScreenForTests(320, 240, 96);
+    SendMessageW(program().mainWindow(), WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+    UpdateWindow(dialog);
+    RECT client;
+    GetClientRect(list, &client);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), client.right);
 }
 
 }  // namespace
