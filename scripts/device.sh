@@ -34,6 +34,21 @@ export WINEPREFIX="$device"
 say() { printf 'device: %s\n' "$*"; }
 die() { printf 'device: %s\n' "$*" >&2; exit 1; }
 
+# The window system offers the fonts directly in the ROM and in \Windows, and nothing of the
+# host's (wine-env.sh: font_settings, FONTCONFIG_FILE).
+device_font_folders='R:\;O:\Windows'
+
+# Makes the fonts of \Windows as they are now the ones the next start offers, as a device's
+# restart does (the screen's settings carry the same).
+load_device_fonts() {
+    local reg
+    reg="$(mktemp --suffix=.reg)"
+    { printf 'REGEDIT4\r\n\r\n'; font_settings "$device_font_folders"; } > "$reg"
+    wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
+    rm -f "$reg"
+    power_off
+}
+
 # ---- The screen ---------------------------------------------------------------------------------
 
 # 240x320 at 96 dpi; --hidpi doubles it (480x640 at 192 dpi); --landscape turns it on its side.
@@ -69,6 +84,7 @@ configure_screen() {
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\Orvanel]\r\n'
         printf '"EnableShell"=dword:00000000\r\n"ShowSystray"=dword:00000000\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "$dpi"
+        font_settings "$device_font_folders"
     } > "$reg"
     wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
     rm -f "$reg"
@@ -129,31 +145,22 @@ copy_fonts() {
 }
 
 # The ROM image: the device's built-in fonts (Tahoma, regular and bold, a Courier, a font
-# collection) and a file that is no font, all read-only.
+# collection) and a file that is no font, all read-only; the fonts installed in RAM go into
+# \Windows at the same time (device_fonts in wine-env.sh lists both).
 fill_rom() {
-    local wine_fonts=/usr/share/wine/fonts lib=/usr/share/fonts/truetype/liberation
     [ -d "$rom" ] && chmod -R u+w "$rom"
     rm -rf "$rom"
     mkdir -p "$rom"
-    copy_fonts "$wine_fonts/tahoma.ttf" "$wine_fonts/tahomabd.ttf" "$wine_fonts/courier.ttf" \
-        /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$rom"
-    if [ -f "$lib/LiberationSans-Regular.ttf" ] && [ -f "$lib/LiberationSans-Bold.ttf" ]; then
-        python3 "$root/device/make-ttc.py" "$rom/LiberationSans.ttc" \
-            "$lib/LiberationSans-Regular.ttf" "$lib/LiberationSans-Bold.ttf"
-    else
-        say "Liberation Sans is missing: the ROM has no font collection"
-    fi
+    device_fonts "$rom" "$store/Windows" 2>&1 | sed 's/^/device: /'
     cp "$store/Windows/tdywater.gif" "$rom/"
     chmod -R a-w "$rom"
 }
 
-# The object store: \Windows with the fonts installed in RAM and the Today watermark,
+# The object store: \Windows with the Today watermark (fill_rom adds the fonts installed in RAM),
 # \Program Files, and \My Documents with a font file that is not installed.
 fill_store() {
     mkdir -p "$store/Windows/Start Menu/Programs" "$store/Program Files" "$store/My Documents/Personal" \
         "$store/My Documents/Templates" "$store/Temp"
-    copy_fonts /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
-        /usr/share/fonts/truetype/freefont/FreeSans.ttf "$store/Windows"
     copy_fonts /usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf "$store/My Documents"
     # The Today screen's watermark: a soft blue wash with two lighter sweeps, as the device's
     # default theme has (the Today items stand on its top part). No dithering: the same bytes
@@ -285,6 +292,7 @@ run_interactive() {
         fi
         [ "$exit_code" = "$reboot_code" ] || break
         say "the device restarts"
+        load_device_fonts
     done
     [ "$exit_code" = 0 ] || say "Orvanel ended with exit code $exit_code"
     return $(( exit_code & 255 ))
