@@ -9,7 +9,7 @@
 #   scripts/device.sh rotate                               turn the running device's screen
 #   scripts/device.sh reset                                factory state: a new device
 #   scripts/device.sh uninstall [--delete-data]            remove Orvanel from the device
-#   scripts/device.sh bench [RUNS]                         time Orvanel's start against a minimal sheet
+#   scripts/device.sh bench [RUNS]                         time Orvanel's start against its yardsticks
 #
 # BUILD (default: build) is the build tree: it holds orvanel.exe, the capture helper and the
 # device itself (BUILD/device).
@@ -35,15 +35,16 @@ say() { printf 'device: %s\n' "$*"; }
 die() { printf 'device: %s\n' "$*" >&2; exit 1; }
 
 # The window system offers the fonts directly in the ROM and in \Windows, and nothing of the
-# host's (wine-env.sh: font_settings, FONTCONFIG_FILE).
-device_font_folders='R:\;O:\Windows'
+# host's (wine-env.sh: font_settings, FONTCONFIG_FILE). Wine loads no font from the root of a
+# drive ("R:\" gave none): the ROM is named by its host folder.
+device_font_folders() { printf '%s;O:\\Windows' "$(winepath_w "$rom")"; }
 
 # Makes the fonts of \Windows as they are now the ones the next start offers, as a device's
 # restart does (the screen's settings carry the same).
 load_device_fonts() {
     local reg
     reg="$(mktemp --suffix=.reg)"
-    { printf 'REGEDIT4\r\n\r\n'; font_settings "$device_font_folders"; } > "$reg"
+    { printf 'REGEDIT4\r\n\r\n'; font_settings "$(device_font_folders)"; } > "$reg"
     wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
     rm -f "$reg"
     power_off
@@ -84,7 +85,7 @@ configure_screen() {
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\Orvanel]\r\n'
         printf '"EnableShell"=dword:00000000\r\n"ShowSystray"=dword:00000000\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "$dpi"
-        font_settings "$device_font_folders"
+        font_settings "$(device_font_folders)"
     } > "$reg"
     wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
     rm -f "$reg"
@@ -366,14 +367,16 @@ cmd_uninstall() {
     say "Orvanel is removed from the device"
 }
 
-# Times the installed program against the minimal six-page sheet, headless on the portrait screen,
+# Times the installed program against its two yardsticks (its first screen's windows alone, and a
+# minimal six-page sheet), headless on the portrait screen,
 # then at the load sizes on the same device, loaded and unloaded by the driver (tools/bench/bench.cpp
 # says what is measured), and prints the table.
 cmd_bench() {
-    local runs="${1:-10}" bench minimal
+    local runs="${1:-10}" bench minimal first
     bench="$build/tools/bench/bench.exe"
     minimal="$build/tools/bench/minimal_sheet.exe"
-    [ -f "$bench" ] && [ -f "$minimal" ] || die "the benchmark is not built (make build)"
+    first="$build/tools/bench/first_screen.exe"
+    [ -f "$bench" ] && [ -f "$minimal" ] && [ -f "$first" ] || die "the benchmark is not built (make build)"
     set_screen ""
     unset DISPLAY
     start_display
@@ -384,6 +387,7 @@ cmd_bench() {
     say "timing $runs starts of each program"
     # shellcheck disable=SC1003 # a Windows path, backslash and all
     wine "$(winepath_w "$bench")" --orvanel "$program_w" --minimal "$(winepath_w "$minimal")" \
+        --first-screen "$(winepath_w "$first")" \
         --cwd 'O:\' --runs "$runs" \
         --config-file 'O:\Temp\bench.ov' --load | tr -d '\r'
     local status="${PIPESTATUS[0]}"
