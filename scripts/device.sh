@@ -9,7 +9,7 @@
 #   scripts/device.sh rotate                               turn the running device's screen
 #   scripts/device.sh reset                                factory state: a new device
 #   scripts/device.sh uninstall [--delete-data]            remove Orvanel from the device
-#   scripts/device.sh bench [RUNS]                         time Orvanel's start against a minimal sheet
+#   scripts/device.sh bench [RUNS]                         time Orvanel's start against its yardsticks
 #
 # BUILD (default: build) is the build tree: it holds orvanel.exe, the capture helper and the
 # device itself (BUILD/device).
@@ -33,6 +33,22 @@ export WINEPREFIX="$device"
 
 say() { printf 'device: %s\n' "$*"; }
 die() { printf 'device: %s\n' "$*" >&2; exit 1; }
+
+# The window system offers the fonts directly in the ROM and in \Windows, and nothing of the
+# host's (wine-env.sh: font_settings, FONTCONFIG_FILE). Wine loads no font from the root of a
+# drive ("R:\" gave none): the ROM is named by its host folder.
+device_font_folders() { printf '%s;O:\\Windows' "$(winepath_w "$rom")"; }
+
+# Makes the fonts of \Windows as they are now the ones the next start offers, as a device's
+# restart does (the screen's settings carry the same).
+load_device_fonts() {
+    local reg
+    reg="$(mktemp --suffix=.reg)"
+    { printf 'REGEDIT4\r\n\r\n'; font_settings "$(device_font_folders)"; } > "$reg"
+    wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
+    rm -f "$reg"
+    power_off
+}
 
 # ---- The screen ---------------------------------------------------------------------------------
 
@@ -69,6 +85,7 @@ configure_screen() {
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\Orvanel]\r\n'
         printf '"EnableShell"=dword:00000000\r\n"ShowSystray"=dword:00000000\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "$dpi"
+        font_settings "$(device_font_folders)"
     } > "$reg"
     wine regedit /S "$(winepath_w "$reg")" >/dev/null 2>&1
     rm -f "$reg"
@@ -129,31 +146,22 @@ copy_fonts() {
 }
 
 # The ROM image: the device's built-in fonts (Tahoma, regular and bold, a Courier, a font
-# collection) and a file that is no font, all read-only.
+# collection) and a file that is no font, all read-only; the fonts installed in RAM go into
+# \Windows at the same time (device_fonts in wine-env.sh lists both).
 fill_rom() {
-    local wine_fonts=/usr/share/wine/fonts lib=/usr/share/fonts/truetype/liberation
     [ -d "$rom" ] && chmod -R u+w "$rom"
     rm -rf "$rom"
     mkdir -p "$rom"
-    copy_fonts "$wine_fonts/tahoma.ttf" "$wine_fonts/tahomabd.ttf" "$wine_fonts/courier.ttf" \
-        /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$rom"
-    if [ -f "$lib/LiberationSans-Regular.ttf" ] && [ -f "$lib/LiberationSans-Bold.ttf" ]; then
-        python3 "$root/device/make-ttc.py" "$rom/LiberationSans.ttc" \
-            "$lib/LiberationSans-Regular.ttf" "$lib/LiberationSans-Bold.ttf"
-    else
-        say "Liberation Sans is missing: the ROM has no font collection"
-    fi
+    device_fonts "$rom" "$store/Windows" 2>&1 | sed 's/^/device: /'
     cp "$store/Windows/tdywater.gif" "$rom/"
     chmod -R a-w "$rom"
 }
 
-# The object store: \Windows with the fonts installed in RAM and the Today watermark,
+# The object store: \Windows with the Today watermark (fill_rom adds the fonts installed in RAM),
 # \Program Files, and \My Documents with a font file that is not installed.
 fill_store() {
     mkdir -p "$store/Windows/Start Menu/Programs" "$store/Program Files" "$store/My Documents/Personal" \
         "$store/My Documents/Templates" "$store/Temp"
-    copy_fonts /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
-        /usr/share/fonts/truetype/freefont/FreeSans.ttf "$store/Windows"
     copy_fonts /usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf "$store/My Documents"
     # The Today screen's watermark: a soft blue wash with two lighter sweeps, as the device's
     # default theme has (the Today items stand on its top part). No dithering: the same bytes
@@ -285,6 +293,7 @@ run_interactive() {
         fi
         [ "$exit_code" = "$reboot_code" ] || break
         say "the device restarts"
+        load_device_fonts
     done
     [ "$exit_code" = 0 ] || say "Orvanel ended with exit code $exit_code"
     return $(( exit_code & 255 ))
@@ -358,14 +367,16 @@ cmd_uninstall() {
     say "Orvanel is removed from the device"
 }
 
-# Times the installed program against the minimal six-page sheet, headless on the portrait screen,
+# Times the installed program against its two yardsticks (its first screen's windows alone, and a
+# minimal six-page sheet), headless on the portrait screen,
 # then at the load sizes on the same device, loaded and unloaded by the driver (tools/bench/bench.cpp
 # says what is measured), and prints the table.
 cmd_bench() {
-    local runs="${1:-10}" bench minimal
+    local runs="${1:-10}" bench minimal first
     bench="$build/tools/bench/bench.exe"
     minimal="$build/tools/bench/minimal_sheet.exe"
-    [ -f "$bench" ] && [ -f "$minimal" ] || die "the benchmark is not built (make build)"
+    first="$build/tools/bench/first_screen.exe"
+    [ -f "$bench" ] && [ -f "$minimal" ] && [ -f "$first" ] || die "the benchmark is not built (make build)"
     set_screen ""
     unset DISPLAY
     start_display
@@ -376,6 +387,7 @@ cmd_bench() {
     say "timing $runs starts of each program"
     # shellcheck disable=SC1003 # a Windows path, backslash and all
     wine "$(winepath_w "$bench")" --orvanel "$program_w" --minimal "$(winepath_w "$minimal")" \
+        --first-screen "$(winepath_w "$first")" \
         --cwd 'O:\' --runs "$runs" \
         --config-file 'O:\Temp\bench.ov' --load | tr -d '\r'
     local status="${PIPESTATUS[0]}"

@@ -3,6 +3,10 @@
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# No font of the build machine reaches a Wine process of ours through fontconfig: the device's
+# font configuration names no folder (device/fonts.conf; font_settings below says what Wine
+# offers instead).
+export FONTCONFIG_FILE="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/device/fonts.conf"
 
 # prefix_settings DRIVER: the registry settings every prefix of ours gets, as a .reg file's text.
 prefix_settings() {
@@ -12,6 +16,43 @@ prefix_settings() {
     if [ "$1" = null ]; then
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n\r\n'
     fi
+}
+
+# font_settings FOLDERS: the registry settings, as .reg text (without the REGEDIT4 line), that
+# make Wine offer exactly the fonts directly in FOLDERS (Windows paths separated by ';'), as a
+# device loads those of its ROM and \Windows at start-up. Wine reads each folder of its "Path"
+# without the folders below it, in every process at its start. What Wine recorded of earlier
+# starts goes: the fonts it registered (a host font registered once would be loaded from there
+# again) and its cache of their names (a cached family whose file is gone comes back as a face
+# with a garbled name), so a font installed or removed shows at the next start, and only then.
+font_settings() {
+    printf '[-HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\r\n\r\n'
+    printf '[-HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\External Fonts]\r\n\r\n'
+    printf '[-HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Cache]\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts]\r\n"Path"="%s"\r\n\r\n' "${1//\\/\\\\}"
+}
+
+# device_fonts ROM WINDOWS: copies the seeded device's fonts: its ROM's (Tahoma regular and bold,
+# a Courier, DejaVu Sans Mono, and the collection LiberationSans.ttc joined by
+# device/make-ttc.py) into ROM, and the two installed in RAM (DejaVu Sans, FreeSans) into WINDOWS.
+# They come from Debian packages (fonts-wine, fonts-dejavu-core, fonts-freefont-ttf,
+# fonts-liberation); a missing one is reported and skipped.
+device_fonts() {
+    local rom="$1" windows="$2" wine_fonts=/usr/share/wine/fonts lib=/usr/share/fonts/truetype/liberation f
+    mkdir -p "$rom" "$windows"
+    for f in "$wine_fonts/tahoma.ttf" "$wine_fonts/tahomabd.ttf" "$wine_fonts/courier.ttf" \
+             /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf; do
+        if [ -f "$f" ]; then cp "$f" "$rom/"; else echo "font $f is missing: skipped" >&2; fi
+    done
+    if [ -f "$lib/LiberationSans-Regular.ttf" ] && [ -f "$lib/LiberationSans-Bold.ttf" ]; then
+        python3 "$(dirname "${BASH_SOURCE[0]}")/../device/make-ttc.py" "$rom/LiberationSans.ttc" \
+            "$lib/LiberationSans-Regular.ttf" "$lib/LiberationSans-Bold.ttf"
+    else
+        echo "Liberation Sans is missing: the ROM has no font collection" >&2
+    fi
+    for f in /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/freefont/FreeSans.ttf; do
+        if [ -f "$f" ]; then cp "$f" "$windows/"; else echo "font $f is missing: skipped" >&2; fi
+    done
 }
 
 # prefix_stamp DRIVER: what a ready prefix was made with: Wine's version, the architecture and

@@ -2,9 +2,12 @@
 // controls as the user drives them, what Save writes, and the preview's pixels.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "pages/appearance/appearance_page.h"
 #include "resources/resource.h"
 #include "store/config_codec.h"
@@ -79,6 +82,42 @@ TEST_F(AppearanceTest, ElementsShareTheirColoursAndFonts) {
     EXPECT_EQ(Selected(IDC_GUI_SIZE), L"12") << "the device's -12 pixels";
     EXPECT_FALSE(IsDlgButtonChecked(dialog, IDC_GUI_BOLD));
     EXPECT_EQ(session().changeCount, 0) << "picking an element changes nothing";
+}
+
+// The window system offers the device's fonts: its ROM's and those it has installed, none of the
+// build machine's (scripts/wine-env.sh). The device's system font is the one shown.
+TEST_F(AppearanceTest, TheFaceListHoldsTheDeviceFontsAndNoneOfTheHosts) {
+    Choose(IDC_GUI_ELEMENT, L"Window Text");
+    EXPECT_EQ(Selected(IDC_GUI_FACE), L"Tahoma");
+    auto listed = [&](const wchar_t* face) {
+        return SendDlgItemMessageW(dialog, IDC_GUI_FACE, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>(face)) != CB_ERR;
+    };
+    for (const wchar_t* face : {L"Tahoma", L"Liberation Sans", L"DejaVu Sans Mono", L"DejaVu Sans", L"FreeSans"})
+        EXPECT_TRUE(listed(face)) << testing::PrintToString(std::wstring(face));
+    for (const wchar_t* face : {L"DejaVu Serif", L"Liberation Mono", L"Liberation Serif", L"FreeSerif", L"FreeMono"})
+        EXPECT_FALSE(listed(face)) << testing::PrintToString(std::wstring(face));
+}
+
+// Run only by FontsTest.AFontInstalledIsOfferedAfterTheResetAndARemovedOneIsGone, which starts
+// this program again as the device's reset: the face it names is listed, or not (ORVANEL_RESET_FACE,
+// ORVANEL_RESET_OFFERED), and once chosen for "Window Text" the preview's font is that face.
+TEST_F(AppearanceTest, AfterResetTheFaceListIsTheInstalledFonts) {
+    const char* named = std::getenv("ORVANEL_RESET_FACE");
+    ASSERT_NE(named, nullptr);
+    const std::wstring face(named, named + std::strlen(named));
+    const bool offered = std::getenv("ORVANEL_RESET_OFFERED") && *std::getenv("ORVANEL_RESET_OFFERED") == '1';
+    Choose(IDC_GUI_ELEMENT, L"Window Text");
+    const bool listed = SendDlgItemMessageW(dialog, IDC_GUI_FACE, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(face.c_str())) != CB_ERR;
+    ASSERT_EQ(listed, offered);
+    if (!offered) return;
+    Choose(IDC_GUI_FACE, face.c_str());
+    WindowDc screen(nullptr);
+    DcSelection chosen(screen.get(), page->ElementFont(page->selectedElement()));
+    wchar_t drawn[LF_FACESIZE] = {};
+    GetTextFaceW(screen.get(), LF_FACESIZE, drawn);
+    EXPECT_EQ(std::wstring(drawn), face) << "the preview draws in the font itself, not a stand-in";
 }
 
 TEST_F(AppearanceTest, FontsFollowTheirParentAndSizesConvert) {

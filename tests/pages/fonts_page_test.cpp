@@ -329,6 +329,68 @@ TEST_F(FontsTest, ADestinationInUseIsMovedAsideAndReplaced) {
     EXPECT_FALSE(FileExists(L"\\Windows\\busy.ttf_rename"));
 }
 
+// The device's reset, seen from the GUI page: this test program started again, in a new process
+// (the window system reads the fonts of \\Windows at a process's start), for the one test that
+// looks whether `face` is offered. True when that test ran and passed.
+bool FaceOfferedAfterReset(const wchar_t* face, bool offered) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring line =
+        L"\"" + std::wstring(self) + L"\" --gtest_filter=AppearanceTest.AfterResetTheFaceListIsTheInstalledFonts";
+    SetEnvironmentVariableW(L"ORVANEL_RESET_FACE", face);
+    SetEnvironmentVariableW(L"ORVANEL_RESET_OFFERED", offered ? L"1" : L"0");
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = writeEnd;
+    PROCESS_INFORMATION child = {};
+    const bool started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
+    CloseHandle(writeEnd);
+    SetEnvironmentVariableW(L"ORVANEL_RESET_FACE", nullptr);
+    SetEnvironmentVariableW(L"ORVANEL_RESET_OFFERED", nullptr);
+    std::string output;
+    char buffer[4096];
+    DWORD got = 0;
+    while (started && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) output.append(buffer, got);
+    CloseHandle(readEnd);
+    if (!started) return false;
+    DWORD code = 1;
+    if (WaitForSingleObject(child.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(child.hProcess, &code);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    // A filter that matched nothing would pass as well: the one test must have run.
+    return code == 0 && output.find("[  PASSED  ] 1 test.") != std::string::npos;
+}
+
+// A user's first journey with the page: a font file in \My Documents is not offered; installed
+// into \Windows it is, after the reset; removed, it is gone after the next.
+TEST_F(FontsTest, AFontInstalledIsOfferedAfterTheResetAndARemovedOneIsGone) {
+    const std::vector<BYTE> serif = FileBytes(L"Z:\\usr\\share\\fonts\\truetype\\liberation\\LiberationSerif-Regular.ttf");
+    ASSERT_FALSE(serif.empty()) << "fonts-liberation is installed with the build's packages";
+    Put(L"\\My Documents\\LiberationSerif-Regular.ttf", Bytes(serif.begin(), serif.end()));
+    EXPECT_TRUE(FaceOfferedAfterReset(L"Liberation Serif", false)) << "a file outside \\Windows is not loaded";
+
+    Open();
+    ModalScript boxes;
+    Install(boxes, L"\\My Documents\\LiberationSerif-Regular.ttf", L"LiberationSerif-Regular.ttf", {IDYES});
+    ASSERT_TRUE(FileExists(L"\\Windows\\LiberationSerif-Regular.ttf"));
+    StopProgram();
+    EXPECT_TRUE(FaceOfferedAfterReset(L"Liberation Serif", true));
+
+    SetInstallDir(L"\\Backup");   // where a removed font is kept, but its twin in \\My Documents stands for it
+    CreateDirectoryW(L"\\Backup", nullptr);
+    Open();
+    Select(page->activeList, L"LiberationSerif-Regular.ttf");
+    Press(IDC_FONTS_REMOVE);
+    ASSERT_FALSE(FileExists(L"\\Windows\\LiberationSerif-Regular.ttf"));
+    StopProgram();
+    EXPECT_TRUE(FaceOfferedAfterReset(L"Liberation Serif", false));
+}
+
 TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBackupFails) {
     SetInstallDir(L"\\Backup");
     CreateDirectoryW(L"\\Backup", nullptr);
