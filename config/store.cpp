@@ -68,7 +68,9 @@ std::wstring PageName(const Session& session, size_t index) {
 // (a file reports its own failures).
 std::wstring SaveAllPages(Session& session, const std::wstring& storeKey) {
     if (IsFileName(storeKey)) {
-        auto file = OpenFileStoreForWriting(storeKey, session.sheet);
+        auto file = OpenFileStoreForWriting(storeKey, [&session](const std::wstring& text) {
+            session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+        });
         for (SettingsPage* page : session.pages)
             if (page) page->Save(*file);
         file->Commit();
@@ -92,7 +94,7 @@ std::wstring SaveAllPages(Session& session, const std::wstring& storeKey) {
 
 // Says which pages could not write everything.
 void ReportUnwritten(Session& session, const std::wstring& text) {
-    MessageBoxW(session.sheet, text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+    session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
 }
 
 bool HasPendingChanges(const Session& session) { return session.changeCount != 0 || session.resetCount != 0; }
@@ -169,10 +171,14 @@ std::wstring StoreKeyOf(std::wstring_view name) {
     return std::wstring(LoadResString(IDS_PROGRAM_KEY)) + L"\\" + std::wstring(name);
 }
 
-bool AcceptConfigName(HWND owner, std::wstring_view name) {
+bool IsAcceptableConfigName(std::wstring_view name) {
     bool onlySpaces = name.find_first_not_of(L' ') == std::wstring_view::npos;
-    bool ok = !onlySpaces && name.front() != L'@' && name.find(L'\\') == std::wstring_view::npos &&
-              name.size() <= kMaxConfigNameChars;
+    return !onlySpaces && name.front() != L'@' && name.find(L'\\') == std::wstring_view::npos &&
+           name.size() <= kMaxConfigNameChars;
+}
+
+bool AcceptConfigName(HWND owner, std::wstring_view name) {
+    bool ok = IsAcceptableConfigName(name);
     if (!ok) MessageBoxW(owner, LoadResString(IDS_BAD_CONFIG_NAME), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
     return ok;
 }
@@ -285,7 +291,7 @@ void LoadPagesFrom(Session& session, Store& store) {
 bool AskToSaveChanges(Session& session) {
     if (!HasPendingChanges(session)) return true;
     std::wstring question = FormatText(kNameChars * 2, LoadResString(IDS_SAVE_CHANGES), session.activeConfigName);
-    int answer = MessageBoxW(session.sheet, question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNOCANCEL);
+    int answer = session.ShowMessage(question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNOCANCEL);
     if (answer == IDCANCEL) return false;
     if (answer == IDYES) SaveConfig(session, std::wstring(session.activeConfigName).c_str());
     SipShowIM(SIPF_OFF);
