@@ -110,6 +110,13 @@ const CommandForm* FindCommand(std::wstring_view word) {
     return nullptr;
 }
 
+// A word the command line reads as a command or an option, never as a name or a file.
+bool IsOptionWord(std::wstring_view word) {
+    for (const wchar_t* option : {L"/log", L"/as", L"/file", L"/yes", L"/reset", L"/device"})
+        if (SameNameIgnoringCase(word, option)) return true;
+    return FindCommand(word) != nullptr;
+}
+
 bool Is(const CommandForm* command, const wchar_t* name) { return command && SameName(command->name, name); }
 
 // Reads the arguments into a request; the text of the first fault of usage, or empty. The log
@@ -127,7 +134,7 @@ std::wstring ReadRequest(const std::vector<std::wstring>& args, Request& request
                                                                                     : nullptr;
         if (valued) {
             const wchar_t* what = valued == &request.as ? L"NAME" : L"FILE";
-            if (i + 1 >= args.size()) note(Text(IDS_CMD_NEEDS_VALUE, arg, what));
+            if (i + 1 >= args.size() || IsOptionWord(args[i + 1])) note(Text(IDS_CMD_NEEDS_VALUE, arg, what));
             else if (valued->has_value()) note(Text(IDS_CMD_UNEXPECTED, arg));
             else *valued = args[++i];
         } else if (SameNameIgnoringCase(arg, L"/yes")) {
