@@ -351,7 +351,12 @@ private:
 
 bool IsCommandRequest(std::wstring_view commandLine) {
     const std::vector<std::wstring> args = SplitCommandLine(commandLine);
-    return !args.empty() && !args[0].empty() && args[0][0] == L'/';
+    if (args.empty() || args[0].empty() || args[0][0] != L'/') return false;
+    // The installer's words count wherever they stand ("/first" is the hook): a line holding
+    // one is a command only when it begins with a command's or an option's own word.
+    const bool hookWord = commandLine.find(L"first") != std::wstring_view::npos ||
+                          commandLine.find(L"last") != std::wstring_view::npos;
+    return !hookWord || IsOptionWord(args[0]);
 }
 
 std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {

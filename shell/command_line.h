@@ -18,8 +18,9 @@ enum CommandExit : int {
     kCommandRunning = 3,     // another copy of Orvanel runs and may hold unsaved changes
 };
 
-// True when the line asks for a command: its first argument begins with "/". Lines of the
-// installer ("first", "last") and an empty line are not commands.
+// True when the line asks for a command: its first argument is a command or option word
+// ("/list", "/yes"...), or begins with "/" in a line without the installer's words ("first" and
+// "last" anywhere, as in "/first"), which keep their hooks. An empty line is no command.
 bool IsCommandRequest(std::wstring_view commandLine);
 
 // The arguments of a command line (without the program's name), split as the C runtime splits

@@ -296,7 +296,10 @@ TEST(CommandLine, SplitsAsTheRuntimeDoesAndLeavesTheInstallerWordsAlone) {
     EXPECT_FALSE(IsCommandRequest(L"first"));
     EXPECT_FALSE(IsCommandRequest(L"last"));
     EXPECT_FALSE(IsCommandRequest(L""));
+    EXPECT_FALSE(IsCommandRequest(L"/first"));
+    EXPECT_FALSE(IsCommandRequest(L"/unknown last"));
     EXPECT_TRUE(IsCommandRequest(L" /capture first"));
+    EXPECT_TRUE(IsCommandRequest(L"/lsit")) << "a wrong command is wrong usage, not a start";
 }
 
 }  // namespace
