@@ -22,7 +22,7 @@ reboot_status=$((3010 & 255))   # a Unix exit status keeps the low byte of the r
 orvanel() {
     local device="$1"
     shift
-    WINEPREFIX="$device" WINEDEBUG=-all wine "$program" "$@" /log 'O:\Temp\provision.log' | tr -d '\r' |
+    WINEPREFIX="$device" WINEDEBUG=-all wine "$program" "$@" /log 'O:\Temp\provision.log' 2>&1 | tr -d '\r' |
         sed "s|^|  |"
     return "${PIPESTATUS[0]}"
 }

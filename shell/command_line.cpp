@@ -334,7 +334,8 @@ private:
 
     // ---- FOR THE LEAD, after merging the compare engine (config/compare.h): this is the whole
     // seam. Replace the body with CompareWith(session_, otherKey), one line per Difference in the
-    // Compare list's words (page, setting, here, there) through out_.Out, and kCommandDone.
+    // Compare list's words (page, setting, here, there) through out_.Out, and kCommandDone. With
+    // no differences print nothing: scripts/provision.sh takes empty output as "the same".
     int PrintDifferences(const std::wstring& otherKey) {
         (void)otherKey;
         return Fail(Text(IDS_CMD_NO_COMPARE));
