@@ -563,6 +563,7 @@ double StartToExit(const std::wstring& path, const std::wstring& arguments, cons
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;   // no output of the commands in the table
     PROCESS_INFORMATION info{};
     double start = NowMs();
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
