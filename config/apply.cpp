@@ -19,7 +19,7 @@ void ApplyConfig(Session& session, const wchar_t* name) {
     wchar_t now[kNameChars] = {};
     if (!recorded && (!ReadCurrName(now, sizeof(now)) || !SameName(now, chosen))) {
         std::wstring text = FormatText(kNameChars * 2, LoadResString(IDS_APPLY_UNRECORDED), chosen);
-        MessageBoxW(session.sheet, text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+        session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
     }
 
     // Ask the window system to take up the system colours again, and repaint with them.
@@ -32,8 +32,7 @@ void ApplyConfig(Session& session, const wchar_t* name) {
 }
 
 void OfferReset(Session& session) {
-    if (MessageBoxW(session.sheet, LoadResString(IDS_RESET_QUESTION), LoadResString(IDS_ATTENTION), MB_YESNO) ==
-        IDYES)
+    if (session.ShowMessage(LoadResString(IDS_RESET_QUESTION), LoadResString(IDS_ATTENTION), MB_YESNO) == IDYES)
         ResetDevice();
 }
 

@@ -1,6 +1,8 @@
 #include "config/config_file.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/handles.h"
 #include "base/strings.h"
@@ -40,17 +42,41 @@ bool AskFilePath(const Session& session, FileDialogFn dialog, UINT titleId, wcha
     return path[0] != L'\0';
 }
 
+// A file message as the window shows it: caption "Error", top-most, over the sheet.
+void ReportFileError(Session& session, const std::wstring& text) {
+    session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+}
+
+// The searched part of a configuration file; nullopt, said through the session, when the file
+// cannot be read or is no configuration file.
+std::optional<std::vector<BYTE>> ReadConfigFile(Session& session, const wchar_t* path) {
+    auto content = ReadFileHead(path, kSearchBytes);
+    if (!content) {
+        ReportFileError(session, FileErrorText(IDS_CANT_OPEN, path));
+        return std::nullopt;
+    }
+    // The tag test looks at the first 32 code units; a shorter file reads as zeros there.
+    if (!HasConfigFileTag(content->data(), content->size(), LoadResString(IDS_FILE_TAG))) {
+        ReportFileError(session, LoadResString(IDS_INVALID_FILE));
+        return std::nullopt;
+    }
+    return content;
+}
+
 }  // namespace
 
 void ExportConfig(Session& session) {
     wchar_t path[kPathChars];
     if (!AskFilePath(session, session.saveFileDialog, IDS_EXPORT_TITLE, path)) return;
+    ExportConfigTo(session, path);
+}
 
+bool ExportConfigTo(Session& session, const wchar_t* path) {
     {
         FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
-            ShowFileError(session.sheet, IDS_CANT_WRITE, path);
-            return;
+            ReportFileError(session, FileErrorText(IDS_CANT_WRITE, path));
+            return false;
         }
         // The header goes without its NUL: the records follow it directly.
         const std::wstring header = LoadResString(IDS_FILE_HEADER);
@@ -60,31 +86,28 @@ void ExportConfig(Session& session) {
             // No room even for the header: no file is left, and the pages are not asked.
             file.reset();
             DeleteFileW(path);
-            ShowFileError(session.sheet, IDS_FILE_ERROR_DOT, static_cast<int>(error));
-            return;
+            ReportFileError(session, FileErrorText(IDS_FILE_ERROR_DOT, static_cast<int>(error)));
+            return false;
         }
     }
 
     // Every page's Save gathers its records; they reach the file in one write.
     SaveConfig(session, (std::wstring(L"@") + path).c_str());
+    return true;
 }
 
 void ImportConfig(Session& session) {
     wchar_t path[kPathChars];
     if (!AskFilePath(session, session.openFileDialog, IDS_IMPORT_TITLE, path)) return;
+    ImportConfigFrom(session, path);
+}
 
-    auto content = ReadFileHead(path, kSearchBytes);
-    if (!content) {
-        ShowFileError(session.sheet, IDS_CANT_OPEN, path);
-        return;
-    }
-    // The tag test looks at the first 32 code units; a shorter file reads as zeros there.
-    if (!HasConfigFileTag(content->data(), content->size(), LoadResString(IDS_FILE_TAG))) {
-        ShowFileError(session.sheet, IDS_INVALID_FILE);
-        return;
-    }
+bool IsConfigFile(Session& session, const wchar_t* path) { return ReadConfigFile(session, path).has_value(); }
 
-    if (!AskToSaveChanges(session)) return;
+bool ImportConfigFrom(Session& session, const wchar_t* path) {
+    auto content = ReadConfigFile(session, path);
+    if (!content) return false;
+    if (!AskToSaveChanges(session)) return false;
     auto store = OpenFileStoreForReading(std::wstring(L"@") + path, std::move(*content));
     LoadPagesFrom(session, *store);
     // The imported settings belong to no configuration yet: mark them unsaved.
@@ -92,4 +115,5 @@ void ImportConfig(Session& session) {
     session.resetCount = 1;
     session.RefreshTitle();
     RebuildConfigMenu(session, nullptr);
+    return true;
 }

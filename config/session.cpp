@@ -34,6 +34,11 @@ void Session::NoteColorChoice() {
     RefreshTitle();
 }
 
+int Session::ShowMessage(const wchar_t* text, const wchar_t* caption, UINT type) {
+    if (messageSink) return messageSink(text, caption, type);
+    return MessageBoxW(sheet, text, caption, type);
+}
+
 SettingsPage* Session::AddPage(std::unique_ptr<SettingsPage> page) {
     SettingsPage* added = page.get();
     owned_.push_back(std::move(page));

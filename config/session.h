@@ -68,6 +68,13 @@ public:
     FileDialogFn saveFileDialog;
     FileDialogFn openFileDialog;
 
+    // How the store's messages and questions reach the user: a message box over the sheet, or,
+    // when set, a caller that shows and answers them itself (the command line). Returns the
+    // button pressed, as MessageBoxW does.
+    using MessageFn = std::function<int(const wchar_t* text, const wchar_t* caption, UINT type)>;
+    MessageFn messageSink;
+    int ShowMessage(const wchar_t* text, const wchar_t* caption, UINT type);
+
 private:
     std::vector<std::unique_ptr<SettingsPage>> owned_;
     unsigned settingsVersion_ = 0;

@@ -84,7 +84,9 @@ std::wstring PageNames(const Session& session, const std::set<size_t>& pages) {
 Unwritten SaveAllPages(Session& session, const std::wstring& storeKey) {
     Unwritten failed;
     if (IsFileName(storeKey)) {
-        auto file = OpenFileStoreForWriting(storeKey, session.sheet);
+        auto file = OpenFileStoreForWriting(storeKey, [&session](const std::wstring& text) {
+            session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+        });
         for (size_t i = 0; i < session.pages.size(); ++i) {
             SettingsPage* page = session.pages[i];
             if (page && !page->Save(*file) && page->SavesToDevice()) failed.device.insert(i);
@@ -110,7 +112,7 @@ Unwritten SaveAllPages(Session& session, const std::wstring& storeKey) {
 
 // Says which pages could not write everything.
 void ReportUnwritten(Session& session, const std::wstring& text) {
-    MessageBoxW(session.sheet, text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+    session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
 }
 
 bool HasPendingChanges(const Session& session) { return session.changeCount != 0 || session.resetCount != 0; }
@@ -187,10 +189,14 @@ std::wstring StoreKeyOf(std::wstring_view name) {
     return std::wstring(LoadResString(IDS_PROGRAM_KEY)) + L"\\" + std::wstring(name);
 }
 
-bool AcceptConfigName(HWND owner, std::wstring_view name) {
+bool IsAcceptableConfigName(std::wstring_view name) {
     bool onlySpaces = name.find_first_not_of(L' ') == std::wstring_view::npos;
-    bool ok = !onlySpaces && name.front() != L'@' && name.find(L'\\') == std::wstring_view::npos &&
-              name.size() <= kMaxConfigNameChars;
+    return !onlySpaces && name.front() != L'@' && name.find(L'\\') == std::wstring_view::npos &&
+           name.size() <= kMaxConfigNameChars;
+}
+
+bool AcceptConfigName(HWND owner, std::wstring_view name) {
+    bool ok = IsAcceptableConfigName(name);
     if (!ok) MessageBoxW(owner, LoadResString(IDS_BAD_CONFIG_NAME), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
     return ok;
 }
@@ -311,7 +317,7 @@ void LoadPagesFrom(Session& session, Store& store) {
 bool AskToSaveChanges(Session& session) {
     if (!HasPendingChanges(session)) return true;
     std::wstring question = FormatText(kNameChars * 2, LoadResString(IDS_SAVE_CHANGES), session.activeConfigName);
-    int answer = MessageBoxW(session.sheet, question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNOCANCEL);
+    int answer = session.ShowMessage(question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNOCANCEL);
     if (answer == IDCANCEL) return false;
     if (answer == IDYES) SaveConfig(session, std::wstring(session.activeConfigName).c_str());
     SipShowIM(SIPF_OFF);

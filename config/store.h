@@ -36,3 +36,5 @@ std::wstring StoreKeyOf(std::wstring_view name);
 // "\", at most 255 characters (the longest key name the registry takes). A refused name is said
 // so over `owner`.
 bool AcceptConfigName(HWND owner, std::wstring_view name);
+// The same test without a word to the user.
+bool IsAcceptableConfigName(std::wstring_view name);

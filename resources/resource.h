@@ -43,6 +43,28 @@
 #define IDS_CONFIG_UNWRITTEN   3302
 #define IDS_APPLY_UNRECORDED   3303
 
+// The command line (orvanel /list, /capture, /export, /import, /compare, /apply, /help).
+#define IDS_CMD_USAGE          3700
+#define IDS_CMD_NO_COMMAND     3701
+#define IDS_CMD_UNEXPECTED     3702
+#define IDS_CMD_USE            3703
+#define IDS_CMD_NEEDS_VALUE    3704
+#define IDS_CMD_TWO_COMMANDS   3705
+#define IDS_CMD_RUNNING        3706
+#define IDS_CMD_NO_CONFIG      3707
+#define IDS_CMD_CONFIG_EXISTS  3708
+#define IDS_CMD_FILE_EXISTS    3709
+#define IDS_CMD_CANT_LOG       3710
+#define IDS_CMD_CAPTURED       3711
+#define IDS_CMD_EXPORTED       3712
+#define IDS_CMD_IMPORTED       3713
+#define IDS_CMD_APPLIED        3714
+#define IDS_CMD_AFTER_RESET    3715
+#define IDS_CMD_RESETTING      3716
+#define IDS_CMD_NO_COMPARE     3717
+#define IDS_CMD_NAME_FROM_FILE 3718
+#define IDS_CMD_ANSWERED_NO    3719
+
 // Icon, menus, accelerators.
 #define IDI_ORVANEL            101
 #define IDR_MAINMENU           102   // menu 102 and the menu bar record 102

@@ -8,6 +8,7 @@
 #include "config/config_file.h"
 #include "config/store.h"
 #include "pages/page_registry.h"
+#include "shell/command_line.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
 #include "store/registry.h"
@@ -88,6 +89,13 @@ void DeleteLeftoverFiles() {
     } while (FindNextFileW(find.get(), &found));
 }
 
+void AddRegisteredPages(Session& session) {
+    for (const PageInfo& info : RegisteredPages()) {
+        SettingsPage* page = session.AddPage(info.create(session));
+        page->landscapeDialogId = info.landscapeDialogId;
+    }
+}
+
 Program::Program(HINSTANCE instance) : instance_(instance) {}
 
 Program::~Program() {
@@ -141,6 +149,8 @@ int Program::RunMessageLoop(MessageSource getMessage) {
 
 int Program::Main(const wchar_t* commandLine, int showCommand) {
     const wchar_t* line = commandLine ? commandLine : L"";
+    // A command ("/list", "/apply NAME"...) runs without a window and ends the program.
+    if (IsCommandRequest(line)) return RunCommandLine(session_, line);
     if (wcsstr(line, L"first")) {
         InstallHook();
         return 0;
@@ -254,12 +264,9 @@ void Program::CreateSheet(HWND owner) {
     s.scale = ScreenScale();
     s.isVersion421 = PlatformIs421();
 
+    AddRegisteredPages(s);
     std::vector<HPROPSHEETPAGE> handles;
-    for (const PageInfo& info : RegisteredPages()) {
-        SettingsPage* page = s.AddPage(info.create(s));
-        page->landscapeDialogId = info.landscapeDialogId;
-        handles.push_back(page->pageHandle);
-    }
+    for (SettingsPage* page : s.pages) handles.push_back(page->pageHandle);
 
     PROPSHEETHEADERW header = {};
     header.dwSize = sizeof(header);

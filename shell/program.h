@@ -57,6 +57,9 @@ private:
     Session session_;
 };
 
+// Makes the registered pages, in list order, into the session (their dialogs wait until shown).
+void AddRegisteredPages(Session& session);
+
 // "\Windows\delme_*.*": the files a font removal could not delete while they were in use.
 void DeleteLeftoverFiles();
 

@@ -20,14 +20,29 @@ bool WriteAll(HANDLE file, const std::wstring& text) {
 }
 }  // namespace
 
-void ShowFileError(HWND owner, UINT formatId, ...) {
+namespace {
+std::wstring FormatFileError(UINT formatId, va_list args) {
     wchar_t text[kMessageChars] = {};
+    _vsnwprintf(text, kMessageChars - 1, LoadResString(formatId), args);
+    text[kMessageChars - 1] = L'\0';
+    return text;
+}
+}  // namespace
+
+std::wstring FileErrorText(UINT formatId, ...) {
     va_list args;
     va_start(args, formatId);
-    _vsnwprintf(text, kMessageChars - 1, LoadResString(formatId), args);
+    std::wstring text = FormatFileError(formatId, args);
     va_end(args);
-    text[kMessageChars - 1] = L'\0';
-    MessageBoxW(owner, text, LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+    return text;
+}
+
+void ShowFileError(HWND owner, UINT formatId, ...) {
+    va_list args;
+    va_start(args, formatId);
+    std::wstring text = FormatFileError(formatId, args);
+    va_end(args);
+    MessageBoxW(owner, text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
 }
 
 BOOL AppendFileValue(const wchar_t* path, const wchar_t* subkey, const wchar_t* name,

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // Appends one record (key part, then data part and CR LF) to the existing file.
 // TRUE when both parts were written completely. An unopenable file shows "File error #%d."
 // over `owner`.
@@ -16,3 +18,5 @@ BOOL FindFileValue(const wchar_t* path, const wchar_t* subkey, const wchar_t* na
 // The message a file operation shows: a string-table format with caption "Error", top-most.
 // "%s" in the format takes a wide string.
 void ShowFileError(HWND owner, UINT formatId, ...);
+// The same message's text, for a caller that tells it another way.
+std::wstring FileErrorText(UINT formatId, ...);

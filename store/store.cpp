@@ -88,7 +88,8 @@ private:
 // A file being written: the records in the order written, appended to the file in one go.
 class FileWriter final : public FileWriteStore {
 public:
-    FileWriter(std::wstring key, HWND owner) : key_(std::move(key)), owner_(owner) {}
+    FileWriter(std::wstring key, HWND owner, FileErrorReport report)
+        : key_(std::move(key)), owner_(owner), report_(std::move(report)) {}
     ~FileWriter() override { Commit(); }
     const std::wstring& Key() const override { return key_; }
 
@@ -109,8 +110,7 @@ public:
         DWORD error = ERROR_SUCCESS;
         FileHandle file(CreateFileW(Path(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
-            error = GetLastError();
-            ShowFileError(owner_, IDS_FILE_ERROR_DOT, static_cast<int>(error));
+            Report(GetLastError());
             return ok_ = false;
         }
         LARGE_INTEGER zero = {};
@@ -121,13 +121,17 @@ public:
             // A file cut short is no configuration file: it goes, and the user hears why.
             file.reset();
             DeleteFileW(Path());
-            ShowFileError(owner_, IDS_FILE_ERROR_DOT, static_cast<int>(error));
+            Report(error);
         }
         return ok_;
     }
 
 private:
     const wchar_t* Path() const { return key_.c_str() + 1; }
+    void Report(DWORD error) const {
+        if (report_) report_(FileErrorText(IDS_FILE_ERROR_DOT, static_cast<int>(error)));
+        else ShowFileError(owner_, IDS_FILE_ERROR_DOT, static_cast<int>(error));
+    }
     bool Append(const ValueRef& v, const void* data, size_t size) {
         if (committed_) return false;
         text_ += EncodeValueKey(v.subkey, v.name);
@@ -137,6 +141,7 @@ private:
 
     std::wstring key_;
     HWND owner_;
+    FileErrorReport report_;
     std::wstring text_;
     bool committed_ = false;
     bool ok_ = false;
@@ -156,7 +161,11 @@ std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYT
 }
 
 std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, HWND owner) {
-    return std::make_unique<FileWriter>(std::move(key), owner);
+    return std::make_unique<FileWriter>(std::move(key), owner, nullptr);
+}
+
+std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, FileErrorReport report) {
+    return std::make_unique<FileWriter>(std::move(key), nullptr, std::move(report));
 }
 
 std::unique_ptr<Store> OpenStore(std::wstring_view storeKey, HWND owner) {

@@ -43,6 +43,11 @@
 // yardsticks' again. The per-font row is the loaded lookup less the seeded one, over the 121
 // files added.
 //
+// With --nothing PATH (a program that starts and ends at once), N runs each of it and of two
+// commands of Orvanel, timed from CreateProcess until the process has ended: "/apply NAME" of
+// the configuration the device has applied (so the device keeps its settings) and "/export NAME
+// FILE /yes" of the same one into O:\Temp. Every command must end with exit code 0.
+//
 // Exit code: 0 when every run started, got ready and ended; 1 otherwise.
 #include <windows.h>
 #include <commctrl.h>
@@ -559,6 +564,60 @@ bool WriteBigFile(const std::wstring& path) {
     return ok;
 }
 
+// Runs `path` with `arguments` to its end; the time from CreateProcess to the end, or -1 when it
+// did not start, did not end in time or ended with another exit code than 0.
+double StartToExit(const std::wstring& path, const std::wstring& arguments, const std::wstring& cwd) {
+    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;   // no output of the commands in the table
+    PROCESS_INFORMATION info{};
+    double start = NowMs();
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        cwd.empty() ? nullptr : cwd.c_str(), &startup, &info))
+        return -1;
+    DWORD code = 1;
+    bool ended = WaitForSingleObject(info.hProcess, kReadyTimeoutMs) == WAIT_OBJECT_0;
+    double end = NowMs();
+    if (!ended) TerminateProcess(info.hProcess, 1);
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    if (!ended || code != 0) {
+        std::fprintf(stderr, "bench: \"%ls\" %s (exit code %lu)\n", arguments.c_str(), ended ? "failed" : "did not end", code);
+        return -1;
+    }
+    return end - start;
+}
+
+// The command rows: the applied configuration applied again and exported, against a program
+// that does nothing, one run each in turn after one of each not counted.
+bool TimeCommands(const std::wstring& orvanel, const std::wstring& nothing, const std::wstring& cwd, int runs,
+                  std::vector<double>& applies, std::vector<double>& exports, std::vector<double>& idle) {
+    wchar_t applied[128] = {};
+    DWORD size = sizeof(applied);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Orvanel", L"CurrName", RRF_RT_REG_SZ, nullptr, applied, &size) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "bench: the device has no applied configuration to time /apply with\n");
+        return false;
+    }
+    const std::wstring name = L"\"" + std::wstring(applied) + L"\"";
+    const std::wstring apply = L"/apply " + name;
+    const std::wstring exportTo = L"/export " + name + L" O:\\Temp\\bench-command.ov /yes";
+    bool ok = true;
+    for (int i = 0; ok && i <= runs; ++i) {
+        double a = StartToExit(orvanel, apply, cwd), e = StartToExit(orvanel, exportTo, cwd);
+        double n = StartToExit(nothing, L"", cwd);
+        ok = a >= 0 && e >= 0 && n >= 0;
+        if (ok && i > 0) {
+            applies.push_back(a);
+            exports.push_back(e);
+            idle.push_back(n);
+        }
+    }
+    DeleteFileW(L"O:\\Temp\\bench-command.ov");
+    return ok;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -586,7 +645,7 @@ int wmain(int argc, wchar_t** argv) {
     Program orvanel{L"orvanel", L"", L"ORVANEL"};
     Program firstScreen{L"first_screen", L"", L"ORVANEL_FIRST_SCREEN"};
     Program minimal{L"minimal_sheet", L"", nullptr};
-    std::wstring cwd, configFile;
+    std::wstring cwd, configFile, nothing;
     int runs = 10;
     bool load = false;
     for (int i = 1; i < argc; ++i) {
@@ -598,9 +657,10 @@ int wmain(int argc, wchar_t** argv) {
         else if (arg == L"--runs" && i + 1 < argc) runs = std::max(1, _wtoi(argv[++i]));
         else if (arg == L"--config-file" && i + 1 < argc) configFile = argv[++i];
         else if (arg == L"--load") load = true;
+        else if (arg == L"--nothing" && i + 1 < argc) nothing = argv[++i];
         else {
             std::fprintf(stderr, "usage: bench --orvanel PATH --first-screen PATH --minimal PATH [--runs N] [--cwd DIR] "
-                                 "[--config-file PATH] [--load]\n");
+                                 "[--config-file PATH] [--load] [--nothing PATH]\n");
             return 2;
         }
     }
@@ -624,6 +684,8 @@ int wmain(int argc, wchar_t** argv) {
     if (ok) ok = TimeFontLookup(orvanel, cwd, runs, lookups);
     std::vector<double> repaints[kPreviews], roundTrips;
     if (ok) ok = TimeRepaints(orvanel, cwd, runs, repaints, roundTrips);
+    std::vector<double> commandApplies, commandExports, nothingRuns;
+    if (ok && !nothing.empty()) ok = TimeCommands(orvanel.path, nothing, cwd, runs, commandApplies, commandExports, nothingRuns);
 
     // The same at the load sizes, on a device loaded for the purpose and unloaded afterwards.
     Program loaded{L"orvanel", orvanel.path, orvanel.mainClass};
@@ -657,6 +719,9 @@ int wmain(int argc, wchar_t** argv) {
     PrintRow("font lookup, 8 fonts (ms)", lookups, {}, "");
     for (int p = 0; p < kPreviews; ++p) PrintRow(kPreviewPages[p].row, repaints[p], {}, "2");
     PrintRow("message round trip (ms)", roundTrips, {}, "");
+    // Against a program that does nothing (printed as n/a without --nothing).
+    PrintRow("/apply, start-to-exit (ms)", commandApplies, nothingRuns, "1.5");
+    PrintRow("/export, start-to-exit (ms)", commandExports, nothingRuns, "1.5");
     if (load) {
         PrintRow("loaded: start-to-ready (ms)", loaded.readyMs, loadedFirstScreen.readyMs, "1.1");
         PrintRow("  minimal sheet (ms)", loaded.readyMs, loadedMinimal.readyMs, "");

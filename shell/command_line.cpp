@@ -1,0 +1,426 @@
+#include "shell/command_line.h"
+
+#include <optional>
+
+#include "base/handles.h"
+#include "base/strings.h"
+#include "config/apply.h"
+#include "config/config_file.h"
+#include "config/store.h"
+#include "resources/resource.h"
+#include "shell/program.h"
+#include "store/registry.h"
+
+namespace {
+
+constexpr size_t kLineChars = 1200;   // a message with two full paths in it
+
+// Where a command's lines go: standard output or error when the process has them, and the log
+// file when one is given. Lines are UTF-8 and end in CR LF.
+class CommandOutput {
+public:
+    // Appends to the file (made when missing); false when it cannot be opened.
+    bool OpenLog(const std::wstring& path) {
+        log_.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(log_);
+    }
+    void Out(std::wstring_view line) { Write(STD_OUTPUT_HANDLE, line); }
+    void Error(std::wstring_view line) { Write(STD_ERROR_HANDLE, line); }
+    // Every line of a text of several lines.
+    void OutLines(std::wstring_view text) {
+        while (!text.empty()) {
+            size_t end = text.find(L'\n');
+            Out(text.substr(0, end));
+            text = end == std::wstring_view::npos ? std::wstring_view() : text.substr(end + 1);
+        }
+    }
+
+private:
+    void Write(DWORD stdHandle, std::wstring_view line) {
+        std::string bytes = Utf8(line);
+        bytes += "\r\n";
+        const DWORD size = static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        HANDLE handle = GetStdHandle(stdHandle);
+        if (handle && handle != INVALID_HANDLE_VALUE) WriteFile(handle, bytes.data(), size, &written, nullptr);
+        if (log_) WriteFile(log_.get(), bytes.data(), size, &written, nullptr);
+    }
+    static std::string Utf8(std::wstring_view text) {
+        if (text.empty()) return {};
+        const int length = static_cast<int>(text.size());
+        int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+        std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
+        if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+        return bytes;
+    }
+    FileHandle log_;
+};
+
+// A message box's text on one line: its line breaks become single spaces.
+std::wstring OneLine(std::wstring_view text) {
+    std::wstring line;
+    bool pendingSpace = false;
+    for (wchar_t c : text) {
+        if (c == L'\r' || c == L'\n') {
+            pendingSpace = !line.empty();
+            continue;
+        }
+        if (pendingSpace && c != L' ') line += L' ';
+        pendingSpace = false;
+        line += c;
+    }
+    return line;
+}
+
+std::wstring Text(UINT id, const std::wstring& a = {}, const std::wstring& b = {}) {
+    return FormatText(kLineChars, LoadResString(id), a.c_str(), b.c_str());
+}
+
+// ---- The request -----------------------------------------------------------------------------
+
+enum class Word { None, Command, Flag, Valued };
+
+struct CommandForm {
+    const wchar_t* name;
+    size_t minOperands, maxOperands;
+    const wchar_t* syntax;   // as the usage gives it
+};
+
+constexpr CommandForm kCommands[] = {
+    {L"/list", 0, 0, L"/list"},
+    {L"/capture", 1, 1, L"/capture NAME"},
+    {L"/export", 2, 2, L"/export NAME FILE"},
+    {L"/import", 1, 1, L"/import FILE [/as NAME]"},
+    {L"/compare", 1, 2, L"/compare NAME [OTHER | /device | /file FILE]"},
+    {L"/apply", 1, 1, L"/apply NAME [/reset]"},
+    {L"/help", 0, 0, L"/help"},
+};
+
+struct Request {
+    const CommandForm* command = nullptr;
+    std::vector<std::wstring> operands;
+    bool yes = false, reset = false, device = false;
+    std::optional<std::wstring> log, as, file;
+};
+
+const CommandForm* FindCommand(std::wstring_view word) {
+    for (const CommandForm& form : kCommands)
+        if (SameNameIgnoringCase(word, form.name)) return &form;
+    return nullptr;
+}
+
+// A word the command line reads as a command or an option, never as a name or a file.
+bool IsOptionWord(std::wstring_view word) {
+    for (const wchar_t* option : {L"/log", L"/as", L"/file", L"/yes", L"/reset", L"/device"})
+        if (SameNameIgnoringCase(word, option)) return true;
+    return FindCommand(word) != nullptr;
+}
+
+bool Is(const CommandForm* command, const wchar_t* name) { return command && SameName(command->name, name); }
+
+// Reads the arguments into a request; the text of the first fault of usage, or empty. The log
+// file is taken even from a request with a fault, so that the fault reaches it too.
+std::wstring ReadRequest(const std::vector<std::wstring>& args, Request& request) {
+    std::wstring fault;
+    auto note = [&fault](std::wstring text) {
+        if (fault.empty()) fault = std::move(text);
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& arg = args[i];
+        std::optional<std::wstring>* valued = SameNameIgnoringCase(arg, L"/log")    ? &request.log
+                                              : SameNameIgnoringCase(arg, L"/as")   ? &request.as
+                                              : SameNameIgnoringCase(arg, L"/file") ? &request.file
+                                                                                    : nullptr;
+        if (valued) {
+            const wchar_t* what = valued == &request.as ? L"NAME" : L"FILE";
+            if (i + 1 >= args.size() || IsOptionWord(args[i + 1])) note(Text(IDS_CMD_NEEDS_VALUE, arg, what));
+            else if (valued->has_value()) note(Text(IDS_CMD_UNEXPECTED, arg));
+            else *valued = args[++i];
+        } else if (SameNameIgnoringCase(arg, L"/yes")) {
+            request.yes = true;
+        } else if (SameNameIgnoringCase(arg, L"/reset")) {
+            request.reset = true;
+        } else if (SameNameIgnoringCase(arg, L"/device")) {
+            request.device = true;
+        } else if (const CommandForm* command = FindCommand(arg)) {
+            if (request.command) note(Text(IDS_CMD_TWO_COMMANDS, request.command->name, command->name));
+            else request.command = command;
+        } else if (!request.command) {
+            note(Text(IDS_CMD_UNEXPECTED, arg));
+        } else {
+            request.operands.push_back(arg);
+        }
+    }
+    if (!fault.empty()) return fault;
+    const CommandForm* command = request.command;
+    if (!command) return Text(IDS_CMD_NO_COMMAND);
+    const size_t others = (request.device ? 1 : 0) + (request.file ? 1 : 0) + (request.operands.size() > 1 ? 1 : 0);
+    const bool fits = request.operands.size() >= command->minOperands &&
+                      request.operands.size() <= command->maxOperands && (!request.reset || Is(command, L"/apply")) &&
+                      (!request.as || Is(command, L"/import")) &&
+                      ((!request.device && !request.file) || Is(command, L"/compare")) && others <= 1;
+    if (!fits) return Text(IDS_CMD_USE, command->name, command->syntax);
+    return {};
+}
+
+// ---- The commands ------------------------------------------------------------------------------
+
+class CommandRun {
+public:
+    CommandRun(Session& session, const Request& request, CommandOutput& out)
+        : session_(session), request_(request), out_(out) {}
+
+    int Run() {
+        session_.messageSink = [this](const wchar_t* text, const wchar_t*, UINT type) {
+            return Answer(text ? text : L"", type);
+        };
+        AddRegisteredPages(session_);
+        // The pages take the live settings first, as at the start of the window.
+        for (SettingsPage* page : session_.pages) {
+            page->grabbed = true;
+            if (!page->GrabSystem()) out_.Error(OneLine(LoadResString(IDS_CANT_GRAB)));
+        }
+        const CommandForm* c = request_.command;
+        if (Is(c, L"/list")) return List();
+        if (Is(c, L"/capture")) return Capture();
+        if (Is(c, L"/export")) return Export();
+        if (Is(c, L"/import")) return Import();
+        if (Is(c, L"/compare")) return CompareCommand();
+        return Apply();
+    }
+
+private:
+    // The store's messages and questions. A message is an error; a question takes the
+    // command's answer: the reset question Yes with /reset (and no error before it), any other No.
+    int Answer(const std::wstring& text, UINT type) {
+        const UINT buttons = type & MB_TYPEMASK;
+        if (buttons == MB_OK || buttons == MB_OKCANCEL) {
+            failed_ = true;
+            out_.Error(OneLine(text));
+            return IDOK;
+        }
+        if (SameName(text, LoadResString(IDS_RESET_QUESTION))) {
+            resetAsked_ = true;
+            if (request_.reset && !failed_) {
+                out_.Out(Text(IDS_CMD_RESETTING));
+                return IDYES;
+            }
+            return IDNO;
+        }
+        out_.Out(Text(IDS_CMD_ANSWERED_NO, OneLine(text)));
+        return buttons == MB_YESNOCANCEL ? IDCANCEL : IDNO;
+    }
+
+    int Fail(const std::wstring& line) {
+        out_.Error(line);
+        return kCommandFailed;
+    }
+    int Done(const std::wstring& line) {
+        if (failed_) return kCommandFailed;
+        out_.Out(line);
+        return kCommandDone;
+    }
+
+    // A name as the window takes it; said and false when it cannot name a configuration.
+    bool AcceptName(const std::wstring& name) {
+        if (IsAcceptableConfigName(name)) return true;
+        out_.Error(OneLine(LoadResString(IDS_BAD_CONFIG_NAME)));
+        return false;
+    }
+    static bool Exists(const std::wstring& name) { return KeyExists(LoadResString(IDS_PROGRAM_KEY), name.c_str()); }
+    // A configuration to read from: a good name that exists.
+    bool Existing(const std::wstring& name) {
+        if (!AcceptName(name)) return false;
+        if (Exists(name)) return true;
+        out_.Error(Text(IDS_CMD_NO_CONFIG, name));
+        return false;
+    }
+    // A configuration to write: a good name, replaced only with /yes.
+    bool Writable(const std::wstring& name) {
+        if (!AcceptName(name)) return false;
+        if (request_.yes || !Exists(name)) return true;
+        out_.Error(Text(IDS_CMD_CONFIG_EXISTS, name));
+        return false;
+    }
+    // The pages take a stored configuration, as a switch from the menu does.
+    void Load(const std::wstring& name) { LoadConfig(session_, name.c_str()); }
+
+    int List() {
+        wchar_t applied[kNameChars] = {};
+        ReadCurrName(applied, sizeof(applied));
+        RegKey program;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, LoadResString(IDS_PROGRAM_KEY), 0, KEY_READ, program.put()) !=
+            ERROR_SUCCESS)
+            return kCommandDone;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[kNameChars];
+            DWORD chars = kNameChars;
+            if (RegEnumKeyExW(program.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            out_.Out(std::wstring(applied[0] && SameNameIgnoringCase(name, applied) ? L"* " : L"  ") + name);
+        }
+        return kCommandDone;
+    }
+
+    int Capture() {
+        const std::wstring& name = request_.operands[0];
+        if (!Writable(name)) return kCommandFailed;
+        SaveConfig(session_, name.c_str());
+        return Done(Text(IDS_CMD_CAPTURED, name));
+    }
+
+    int Export() {
+        const std::wstring& name = request_.operands[0];
+        const std::wstring& path = request_.operands[1];
+        if (!Existing(name)) return kCommandFailed;
+        if (!request_.yes && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return Fail(Text(IDS_CMD_FILE_EXISTS, path));
+        Load(name);
+        if (!ExportConfigTo(session_, path.c_str())) return kCommandFailed;
+        return Done(Text(IDS_CMD_EXPORTED, name, path));
+    }
+
+    int Import() {
+        const std::wstring& path = request_.operands[0];
+        std::wstring name;
+        if (request_.as) {
+            name = *request_.as;
+        } else {
+            // The file's own name, without folder and extension.
+            size_t start = path.find_last_of(L"\\/:");
+            name = path.substr(start == std::wstring::npos ? 0 : start + 1);
+            size_t dot = name.rfind(L'.');
+            if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+            if (!IsAcceptableConfigName(name)) return Fail(Text(IDS_CMD_NAME_FROM_FILE, path));
+        }
+        if (!Writable(name)) return kCommandFailed;
+        if (!ImportConfigFrom(session_, path.c_str())) return kCommandFailed;
+        SaveConfig(session_, name.c_str());
+        return Done(Text(IDS_CMD_IMPORTED, path, name));
+    }
+
+    int Apply() {
+        const std::wstring& name = request_.operands[0];
+        if (!Existing(name)) return kCommandFailed;
+        Load(name);
+        ApplyConfig(session_, name.c_str());
+        if (failed_) return kCommandFailed;
+        out_.Out(Text(IDS_CMD_APPLIED, name));
+        if (request_.reset && !resetAsked_) {
+            // Nothing new for the device, but a reset was asked for: as the question's Yes.
+            out_.Out(Text(IDS_CMD_RESETTING));
+            ResetDevice();
+        } else if (resetAsked_ && !request_.reset) {
+            out_.Out(Text(IDS_CMD_AFTER_RESET));
+        }
+        return kCommandDone;
+    }
+
+    int CompareCommand() {
+        const std::wstring& name = request_.operands[0];
+        if (!Existing(name)) return kCommandFailed;
+        std::wstring otherKey = kSystemStoreKey;
+        if (request_.operands.size() > 1) {
+            if (!Existing(request_.operands[1])) return kCommandFailed;
+            otherKey = StoreKeyOf(request_.operands[1]);
+        } else if (request_.file) {
+            if (!IsConfigFile(session_, request_.file->c_str())) return kCommandFailed;
+            otherKey = L"@" + *request_.file;
+        }
+        Load(name);
+        return PrintDifferences(otherKey);
+    }
+
+    // ---- FOR THE LEAD, after merging the compare engine (config/compare.h): this is the whole
+    // seam. Replace the body with CompareWith(session_, otherKey), one line per Difference in the
+    // Compare list's words (page, setting, here, there) through out_.Out, and kCommandDone. With
+    // no differences print nothing: scripts/provision.sh takes empty output as "the same".
+    int PrintDifferences(const std::wstring& otherKey) {
+        (void)otherKey;
+        return Fail(Text(IDS_CMD_NO_COMPARE));
+    }
+
+    Session& session_;
+    const Request& request_;
+    CommandOutput& out_;
+    bool failed_ = false;       // an error was reported
+    bool resetAsked_ = false;   // the reset question came
+};
+
+}  // namespace
+
+bool IsCommandRequest(std::wstring_view commandLine) {
+    const std::vector<std::wstring> args = SplitCommandLine(commandLine);
+    if (args.empty() || args[0].empty() || args[0][0] != L'/') return false;
+    // The installer's words count wherever they stand ("/first" is the hook): a line holding
+    // one is a command only when it begins with a command's or an option's own word.
+    const bool hookWord = commandLine.find(L"first") != std::wstring_view::npos ||
+                          commandLine.find(L"last") != std::wstring_view::npos;
+    return !hookWord || IsOptionWord(args[0]);
+}
+
+std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
+    std::vector<std::wstring> args;
+    size_t i = 0;
+    while (true) {
+        while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
+        if (i >= line.size()) break;
+        std::wstring arg;
+        bool quoted = false;
+        while (i < line.size() && (quoted || (line[i] != L' ' && line[i] != L'\t'))) {
+            if (line[i] == L'\\') {
+                size_t slashes = 0;
+                while (i < line.size() && line[i] == L'\\') ++slashes, ++i;
+                if (i < line.size() && line[i] == L'"') {
+                    // 2n backslashes and a quote: n backslashes, and the quote groups; 2n+1: n
+                    // backslashes and a quote of the text.
+                    arg.append(slashes / 2, L'\\');
+                    if (slashes % 2) {
+                        arg += L'"';
+                        ++i;
+                    }
+                } else {
+                    arg.append(slashes, L'\\');
+                }
+            } else if (line[i] == L'"') {
+                // Two quotes inside quotes are one quote of the text.
+                if (quoted && i + 1 < line.size() && line[i + 1] == L'"') {
+                    arg += L'"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                arg += line[i++];
+            }
+        }
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
+int RunCommandLine(Session& session, std::wstring_view commandLine) {
+    CommandOutput out;
+    Request request;
+    const std::wstring fault = ReadRequest(SplitCommandLine(commandLine), request);
+    if (request.log && !out.OpenLog(*request.log)) {
+        out.Error(Text(IDS_CMD_CANT_LOG, *request.log));
+        return kCommandFailed;
+    }
+    if (!fault.empty()) {
+        out.Error(fault);
+        return kCommandUsage;
+    }
+    if (Is(request.command, L"/help")) {
+        out.OutLines(LoadResString(IDS_CMD_USAGE));
+        return kCommandDone;
+    }
+    // Found as a second start finds it: the running copy may hold unsaved edits.
+    if (FindWindowW(LoadResString(IDS_CLASS_NAME), LoadResString(IDS_APP_TITLE))) {
+        out.Error(Text(IDS_CMD_RUNNING));
+        return kCommandRunning;
+    }
+    return CommandRun(session, request, out).Run();
+}
