@@ -377,7 +377,7 @@ cmd_bench() {
     # shellcheck disable=SC1003 # a Windows path, backslash and all
     wine "$(winepath_w "$bench")" --orvanel "$program_w" --minimal "$(winepath_w "$minimal")" \
         --cwd 'O:\' --runs "$runs" \
-        --config-file 'O:\Temp\bench.ov' --load | tr -d '\r'
+        --config-file 'O:\My Documents\bench.ov' --load | tr -d '\r'
     local status="${PIPESTATUS[0]}"
     power_off
     return "$status"
