@@ -389,7 +389,7 @@ private:
         RECT client;
         GetClientRect(list, &client);
         const int columns = client.right - GetSystemMetrics(SM_CXVSCROLL);
-        const int shares[kColumnCount] = {38, 22, 24, 16};
+        const int shares[kColumnCount] = {34, 20, 30, 16};
         for (int i = 0; i < kColumnCount; ++i) ListView_SetColumnWidth(list, i, std::max(1, columns * shares[i] / 100));
     }
 
