@@ -2,7 +2,7 @@
 
 #include "platform/pocketpc.h"
 
-Session::Session() : saveFileDialog(ShowSaveFileDialog), openFileDialog(ShowOpenFileDialog) {}
+Session::Session() : saveFileDialog(GetSaveFileNameW), openFileDialog(GetOpenFileNameW) {}
 
 // The pages go before the windows they know of are gone; the program destroys the sheet first.
 Session::~Session() = default;

@@ -3,7 +3,6 @@
 // object owns one and hands it to the pages as their host.
 #pragma once
 #include <windows.h>
-#include <commdlg.h>
 
 #include <array>
 #include <functional>
@@ -13,13 +12,14 @@
 
 #include "framework/page_host.h"
 #include "framework/settings_page.h"
+#include "platform/pocketpc.h"
 
 constexpr int kMaxConfigs = 64;
 constexpr int kNameChars = 260;         // names, titles and the name dialog's buffers
 constexpr int kMaxConfigNameChars = 255;   // a configuration is a registry key: its name's limit
 
-// How the Export and Import commands ask for a path (the platform's file dialogs, or a test's
-// answer).
+// How the Export and Import commands ask for a path (the device's file dialogs from the platform
+// layer, or a test's answer).
 using FileDialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
 
 class Session : public PageHost {

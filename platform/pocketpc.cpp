@@ -1,9 +1,9 @@
 // Shell calls of the device layer: dialog initialisation, the Done button, setting changes,
-// the input panel, image loading and the file dialogs.
+// the input panel and image loading (the file dialogs are in file_dialogs.cpp).
 //
-// COM (for the image codecs) and the common dialogs are loaded when first used: start-up needs
-// neither, and loading them with the program cost a tenth of its start time and a fifth of its
-// memory. Nothing here may call into ole32, oleaut32, windowscodecs or comdlg32 directly.
+// COM (for the image codecs) is loaded when first used: start-up does not need it, and loading it
+// with the program cost a tenth of its start time and a fifth of its memory. Nothing here may
+// call into ole32, oleaut32 or windowscodecs directly.
 #include "platform/pocketpc.h"
 
 #include <wincodec.h>
@@ -43,14 +43,6 @@ const ComCalls* Com() {
         Entry<decltype(&CoCreateInstance)>(ole32.get(), "CoCreateInstance"),
     };
     return calls.initialize && calls.uninitialize && calls.createInstance ? &calls : nullptr;
-}
-
-using FileDialogCall = BOOL(WINAPI*)(OPENFILENAMEW*);
-
-// GetSaveFileNameW or GetOpenFileNameW from comdlg32.dll, loaded at the first call.
-FileDialogCall CommonDialog(const char* name) {
-    static OwnedModule comdlg32(LoadLibraryW(L"comdlg32.dll"));
-    return Entry<FileDialogCall>(comdlg32.get(), name);
 }
 
 // The codec classes, written out here so that no import library is needed for them.
@@ -229,14 +221,4 @@ HBITMAP SHLoadImageFile(const wchar_t* fileName) {
     if (!com) return nullptr;
     ComApartment apartment(*com);
     return DecodeImage(*com, fileName);
-}
-
-BOOL ShowSaveFileDialog(OPENFILENAMEW* ofn) {
-    FileDialogCall call = CommonDialog("GetSaveFileNameW");
-    return call ? call(ofn) : FALSE;
-}
-
-BOOL ShowOpenFileDialog(OPENFILENAMEW* ofn) {
-    FileDialogCall call = CommonDialog("GetOpenFileNameW");
-    return call ? call(ofn) : FALSE;
 }

@@ -4,7 +4,13 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+// The file dialogs below are this layer's own: commdlg.h declares them as plain functions here,
+// not as imports from comdlg32.
+#ifndef WINCOMMDLGAPI
+#define WINCOMMDLGAPI
+#endif
 #include <commdlg.h>
+#include <cderr.h>
 
 // ---- Shell: dialog initialisation and the Done button -------------------------------------
 #define SHIDIM_FLAGS 0x0001
@@ -60,11 +66,17 @@ bool IsInputPanelUp();
 // Loads an image file (GIF, BMP, JPEG, PNG) through the system codecs into a bitmap, or null.
 HBITMAP SHLoadImageFile(const wchar_t* fileName);
 
-// ---- Common dialogs: the file dialogs -------------------------------------------------------------
-// Show the system's Save As and Open dialogs (GetSaveFileNameW, GetOpenFileNameW). comdlg32.dll is
-// loaded at the first call, not at start-up; FALSE when it or its entry cannot be had.
-BOOL ShowSaveFileDialog(OPENFILENAMEW* ofn);
-BOOL ShowOpenFileDialog(OPENFILENAMEW* ofn);
+// ---- Common dialogs: the file dialogs -----------------------------------------------------------
+// The device's Save and Open dialogs under the system's names (nothing links comdlg32). Full screen, laid out for the
+// screen and again when it turns. Save: "Name", "Folder" (of \My Documents or the card), "Type"
+// (the filter; its extension is added) and "Location" (main memory, or the storage card while
+// \Storage Card exists); OFN_OVERWRITEPROMPT asks before a file is replaced. Open: the files of
+// the chosen type in \My Documents, its folders and the card's, in a list sorted by a tap on a
+// column; a tap on a file opens it. lpstrFile gets the path, nFileOffset, nFileExtension,
+// nFilterIndex (and lpstrFileTitle) are set. FALSE on Cancel, with CommDlgExtendedError() 0.
+BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn);
+BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn);
+DWORD WINAPI CommDlgExtendedError();
 
 // ---- Shell: property sheets ------------------------------------------------------------------
 #define PSCB_GETVERSION 3

@@ -206,3 +206,43 @@
 
 // Accelerator command that quits the program (Ctrl+Q).
 #define IDM_QUIT               1
+
+// The device's file dialogs (Export, Import): controls made in code, laid out from the screen.
+#define IDC_FILE_NAME_LABEL      1100
+#define IDC_FILE_NAME            1101
+#define IDC_FILE_FOLDER_LABEL    1102
+#define IDC_FILE_FOLDER          1103
+#define IDC_FILE_TYPE_LABEL      1104
+#define IDC_FILE_TYPE            1105
+#define IDC_FILE_LOCATION_LABEL  1106
+#define IDC_FILE_LOCATION        1107
+#define IDC_FILE_LIST            1108
+
+#define IDS_FD_SAVE_TITLE        3500
+#define IDS_FD_OPEN_TITLE        3501
+#define IDS_FD_NAME              3502
+#define IDS_FD_FOLDER            3503
+#define IDS_FD_TYPE              3504
+#define IDS_FD_LOCATION          3505
+#define IDS_FD_OK                3506
+#define IDS_FD_CANCEL            3507
+#define IDS_FD_NO_FOLDER_CHOICE  3508
+#define IDS_FD_MAIN_MEMORY       3509
+#define IDS_FD_STORAGE_CARD      3510
+#define IDS_FD_ALL_FOLDERS       3511
+#define IDS_FD_MY_DOCUMENTS      3512
+#define IDS_FD_COLUMN_NAME       3513
+#define IDS_FD_COLUMN_FOLDER     3514
+#define IDS_FD_COLUMN_DATE       3515
+#define IDS_FD_COLUMN_SIZE       3516
+#define IDS_FD_EMPTY_NAME        3517
+#define IDS_FD_BAD_CHARACTERS    3518
+#define IDS_FD_FOLDER_GONE       3519
+#define IDS_FD_NO_CARD           3520
+#define IDS_FD_REPLACE           3521
+#define IDS_FD_TOO_LONG          3522
+#define IDS_FD_FILE_GONE         3523
+#define IDS_FD_IS_FOLDER         3524
+#define IDS_FD_SIZE_BYTES        3525
+#define IDS_FD_SIZE_KB           3526
+#define IDS_FD_SIZE_MB           3527

@@ -389,7 +389,7 @@ cmd_bench() {
     wine "$(winepath_w "$bench")" --orvanel "$program_w" --minimal "$(winepath_w "$minimal")" \
         --first-screen "$(winepath_w "$first")" \
         --cwd 'O:\' --runs "$runs" \
-        --config-file 'O:\Temp\bench.ov' --load \
+        --config-file 'O:\My Documents\bench.ov' --load \
         --nothing "$(winepath_w "$build/tools/bench/do_nothing.exe")" | tr -d '\r'
     local status="${PIPESTATUS[0]}"
     power_off

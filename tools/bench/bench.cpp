@@ -19,10 +19,11 @@
 //
 // With --config-file, N more starts of Orvanel (and a first one not counted) each time one full
 // export and one full import of a configuration file at PATH: the driver sends the menu command
-// (Tools > Export 40008, Import 40009), types PATH into the file dialog and presses OK, and
-// times from the dialog's end until the program is back in its message loop (a WM_NULL sent to
-// it returns): the program's own work. What the file dialog itself does on OK (Wine's comdlg32
-// checks the path through the shell) is the row "file dialog's OK", from OK until it is gone.
+// (Tools > Export 40008, Import 40009), gives the file dialog PATH's name (PATH must lie in
+// \My Documents) and presses OK, and times from the dialog's end until the program is back in its
+// message loop (a WM_NULL sent to it returns): the program's own work. What the file dialog
+// itself does on OK (the device's dialog checks the name and the folder) is the row "file
+// dialog's OK", from OK until it is gone.
 //
 // Then one more start of Orvanel times "Lookup for fonts" on the Fonts page N times (after one
 // press not counted): the font catalogue of the device rebuilt and its lists filled again, from
@@ -222,17 +223,23 @@ HWND OpenDialog(DWORD pid) {
 // Runs a menu command that asks for a file, answers the file dialog with `path` and returns the
 // milliseconds from the file dialog's end until the program waits for messages again (the
 // program's own work); negative on failure. `dialogMs`, when given, gets the time from OK until
-// the dialog was gone (the file dialog's own work on OK, Wine's comdlg32).
+// the dialog was gone (the file dialog's own work on OK).
 double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& path, double* dialogMs = nullptr) {
-    constexpr int kFileNameEdit = 0x480, kFileNameCombo = 0x47c;   // edt1, cmb13
+    constexpr int kFileNameEdit = 1101, kFileList = 1108;   // the device's file dialogs: Name, the Open list
     PostMessageW(main, WM_COMMAND, command, 0);
     HWND dialog = nullptr;
     for (double start = NowMs(); !dialog && NowMs() - start < kReadyTimeoutMs; Sleep(1)) dialog = OpenDialog(pid);
     if (!dialog) return -1;
-    HWND name = GetDlgItem(dialog, kFileNameEdit);
-    if (!name) name = GetDlgItem(dialog, kFileNameCombo);
-    if (!name) return -1;
-    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    // Save: the file's name typed in (its folder is \My Documents, the dialog's first choice).
+    // Open: the file picked in the list by typing its name, as on a keyboard.
+    const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    if (HWND edit = GetDlgItem(dialog, kFileNameEdit)) {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    } else if (HWND list = GetDlgItem(dialog, kFileList)) {
+        for (wchar_t c : name) SendMessageW(list, WM_CHAR, c, 0);
+    } else {
+        return -1;
+    }
     double start = NowMs();
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     // Sent messages are handled in the dialog's own loop too: wait for it to go first.

@@ -11,7 +11,8 @@
 //                        in turn and save the whole screen as DIR\NAME.bmp (one name per page,
 //                        in page order), then close the program; the names end at the next
 //                        option or at "--". Without names every page of the sheet is taken and
-//                        named by its place and its tab's caption ("5-misc"). When the window
+//                        named by its place and its tab's caption ("5-misc"), and then Tools >
+//                        Export's and Import's file dialogs (7-export, 8-import). When the window
 //                        does not come, DIR\failure.bmp shows the screen as it was
 //   --turn-first         with --shots: turn the screen (as --turn below) once the program is
 //                        up, and photograph the pages as the program laid them out at run time
@@ -40,6 +41,8 @@
 #include <cwctype>
 #include <string>
 #include <vector>
+
+#include "resources/resource.h"
 
 namespace {
 
@@ -439,6 +442,67 @@ bool SaveScreen(const std::wstring& path) {
     return ok;
 }
 
+// ---- The file dialogs ----------------------------------------------------------------------------
+
+struct OwnedDialogSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<OwnedDialogSearch*>(param);
+    if (GetWindow(wnd, GW_OWNER) != search->owner || !IsWindowVisible(wnd) || ClassOf(wnd) != L"#32770") return TRUE;
+    search->found = wnd;
+    return FALSE;
+}
+
+// Waits (painting the navigation bar meanwhile) until a dialog owned by `owner` is shown, or
+// until `wnd` is gone when given; the dialog found, or null.
+HWND WaitForDialog(HWND owner, HWND gone = nullptr) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 5000;) {
+        if (gone && !IsWindow(gone)) return nullptr;
+        OwnedDialogSearch search{owner, nullptr};
+        if (!gone) EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    return nullptr;
+}
+
+// Photographs Tools > Export's dialog with a name typed in (7-export), saves that file, and
+// photographs Tools > Import's dialog listing it (8-import); the file is removed again. A file of
+// that name the device held already is left alone (the Export is cancelled instead).
+bool ShootFileDialogs(HWND main, HWND sheet, const Options& options) {
+    constexpr UINT kExport = 40008, kImport = 40009;
+    std::wstring root = options.cwd.empty() ? L"\\" : options.cwd;
+    if (root.back() != L'\\') root += L'\\';
+    const std::wstring sample = root + L"My Documents\\Sample.ov";
+    const bool ours = GetFileAttributesW(sample.c_str()) == INVALID_FILE_ATTRIBUTES;
+    bool ok = true;
+    for (UINT command : {kExport, kImport}) {
+        PostMessageW(main, WM_COMMAND, command, 0);
+        HWND dialog = WaitForDialog(sheet);
+        if (!dialog) {
+            Fail(command == kExport ? "the Export dialog did not come" : "the Import dialog did not come");
+            return false;
+        }
+        if (command == kExport) SendMessageW(GetDlgItem(dialog, IDC_FILE_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Sample"));
+        LetItSettle(dialog, 700);
+        const std::wstring path = options.shotDir + (command == kExport ? L"\\7-export.bmp" : L"\\8-import.bmp");
+        if (!SaveScreen(path)) {
+            Fail("cannot write", path);
+            ok = false;
+        }
+        PostMessageW(dialog, WM_COMMAND, command == kExport && ours ? IDOK : IDCANCEL, 0);
+        WaitForDialog(sheet, dialog);
+        LetItSettle(sheet, 200);
+    }
+    if (ours) DeleteFileW(sample.c_str());
+    return ok;
+}
+
 // Photographs every page and closes the program. False (with a message) on any failure; the
 // program is closed in every case once its window was found.
 bool TakeShots(HWND main, const Options& options) {
@@ -478,6 +542,7 @@ bool TakeShots(HWND main, const Options& options) {
             ok = false;
         }
     }
+    if (ok && namedByTabs && sheet) ok = ShootFileDialogs(main, sheet, options);
     PostMessageW(main, WM_CLOSE, 0, 0);
     return ok;
 }
