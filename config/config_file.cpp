@@ -69,23 +69,29 @@ void ExportConfig(Session& session) {
     SaveConfig(session, (std::wstring(L"@") + path).c_str());
 }
 
-void ImportConfig(Session& session) {
+std::optional<ChosenConfigFile> AskConfigFile(Session& session, UINT titleId) {
     wchar_t path[kPathChars];
-    if (!AskFilePath(session, session.openFileDialog, IDS_IMPORT_TITLE, path)) return;
+    if (!AskFilePath(session, session.openFileDialog, titleId, path)) return std::nullopt;
 
     auto content = ReadFileHead(path, kSearchBytes);
     if (!content) {
         ShowFileError(session.sheet, IDS_CANT_OPEN, path);
-        return;
+        return std::nullopt;
     }
     // The tag test looks at the first 32 code units; a shorter file reads as zeros there.
     if (!HasConfigFileTag(content->data(), content->size(), LoadResString(IDS_FILE_TAG))) {
         ShowFileError(session.sheet, IDS_INVALID_FILE);
-        return;
+        return std::nullopt;
     }
+    return ChosenConfigFile{std::wstring(L"@") + path, std::move(*content)};
+}
+
+void ImportConfig(Session& session) {
+    auto chosen = AskConfigFile(session, IDS_IMPORT_TITLE);
+    if (!chosen) return;
 
     if (!AskToSaveChanges(session)) return;
-    auto store = OpenFileStoreForReading(std::wstring(L"@") + path, std::move(*content));
+    auto store = OpenFileStoreForReading(chosen->storeKey, std::move(chosen->head));
     LoadPagesFrom(session, *store);
     // The imported settings belong to no configuration yet: mark them unsaved.
     session.changeCount = 1;

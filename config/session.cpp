@@ -47,3 +47,8 @@ SettingsPage* Session::ReplacePage(size_t index, SettingsPage* page) {
     pages[index] = page;
     return old;
 }
+
+int Session::Ask(const wchar_t* text, const wchar_t* caption, UINT type) {
+    if (answer) return answer(text, caption, type);
+    return MessageBoxW(sheet, text, caption, type);
+}

@@ -67,6 +67,11 @@ public:
     bool isVersion421 = false;
     FileDialogFn saveFileDialog;
     FileDialogFn openFileDialog;
+    HMENU toolsMenu = nullptr;              // the Tools drop-down (Undo Apply is greyed there)
+    // Asks the user a question of the store's own (Apply without a way back): a message box over
+    // the sheet unless a caller without a window answers it here. Gives IDYES, IDNO...
+    std::function<int(const wchar_t* text, const wchar_t* caption, UINT type)> answer;
+    int Ask(const wchar_t* text, const wchar_t* caption, UINT type);
 
 private:
     std::vector<std::unique_ptr<SettingsPage>> owned_;

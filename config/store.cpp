@@ -47,8 +47,9 @@ private:
     bool failed_ = false;
 };
 
-// The name the page at `index` goes by on its tab (its dialog may not be made yet).
-std::wstring PageName(const Session& session, size_t index) {
+}  // namespace
+
+std::wstring PageCaption(const Session& session, size_t index) {
     const SettingsPage& page = *session.pages[index];
     if (page.title[0]) return page.title;
     wchar_t caption[64] = {};
@@ -62,6 +63,8 @@ std::wstring PageName(const Session& session, size_t index) {
     if (!caption[0] && page.hwnd) GetWindowTextW(page.hwnd, caption, 64);
     return caption;
 }
+
+namespace {
 
 // Saves every page into one store; a configuration in the registry exists as a key even before
 // any page writes a value into it. Gives the names of the pages that could not write everything
@@ -85,7 +88,7 @@ std::wstring SaveAllPages(Session& session, const std::wstring& storeKey) {
         SettingsPage* page = session.pages[i];
         if (!page) continue;
         const bool saved = page->Save(watch) != FALSE;
-        if (watch.TakeFailure() || !saved) failed += (failed.empty() ? L"" : L", ") + PageName(session, i);
+        if (watch.TakeFailure() || !saved) failed += (failed.empty() ? L"" : L", ") + PageCaption(session, i);
     }
     return failed;
 }
@@ -173,8 +176,15 @@ bool AcceptConfigName(HWND owner, std::wstring_view name) {
     bool onlySpaces = name.find_first_not_of(L' ') == std::wstring_view::npos;
     bool ok = !onlySpaces && name.front() != L'@' && name.find(L'\\') == std::wstring_view::npos &&
               name.size() <= kMaxConfigNameChars;
-    if (!ok) MessageBoxW(owner, LoadResString(IDS_BAD_CONFIG_NAME), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
-    return ok;
+    if (!ok) {
+        MessageBoxW(owner, LoadResString(IDS_BAD_CONFIG_NAME), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+        return false;
+    }
+    if (SameNameIgnoringCase(name, KeptConfigName())) {
+        MessageBoxW(owner, LoadResString(IDS_KEPT_NAME_TAKEN), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+        return false;
+    }
+    return true;
 }
 
 BOOL ReadCurrName(wchar_t* buffer, DWORD sizeInBytes) {
@@ -222,6 +232,8 @@ void RebuildConfigMenu(Session& session, const wchar_t* checkName) {
                         name);
         CopyText(session.configNameTable[i].data(), kNameChars, name);
     }
+    if (session.toolsMenu)
+        EnableMenuItem(session.toolsMenu, IDM_UNDO_APPLY, MF_BYCOMMAND | (HasKeptConfig() ? MF_ENABLED : MF_GRAYED));
 }
 
 std::optional<std::wstring> AskName(HWND owner, const wchar_t* title, const wchar_t* initialText) {

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +43,15 @@ private:
     std::vector<Entry> held_;
 };
 
+// One setting in the page's own words, as a comparison shows it.
+struct SettingWords {
+    std::wstring key;                      // matches it with the other side's; the setting's words when empty
+    std::wstring setting;
+    std::optional<std::wstring> value;     // nullopt: the store lacks it
+    COLORREF color = 0xFFFFFFFF;           // the colour of a colour setting, else none
+    UINT absentText = 0;                   // what a side without this line shows (0: "missing")
+};
+
 class SettingsPage {
 public:
     SettingsPage(PageHost& host, WORD portraitDialogId, const wchar_t* title = nullptr);
@@ -60,6 +71,12 @@ public:
     virtual INT_PTR QueryItem(int index, INT_PTR reserved);
     virtual INT_PTR QueryValue(int index, INT_PTR reserved);
     virtual INT_PTR QueryData(int index, INT_PTR reserved);
+    // Whether Save writes the page's settings into the store it is given; a page that acts on the
+    // device alone writes there whatever the store, and configurations hold nothing of it.
+    virtual bool SavesIntoStores() const { return true; }
+    // The page's settings in words: as the page holds them (store null) or as the store holds
+    // them, without touching the page. nullopt: the page has nothing to compare there.
+    virtual std::optional<std::vector<SettingWords>> Describe(Store* store) { return std::nullopt; }
 
     // Load and Save with a store key, resolved into its store for this one call.
     BOOL LoadFrom(std::wstring_view storeKey);

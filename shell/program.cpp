@@ -5,6 +5,7 @@
 #include "base/handles.h"
 #include "base/strings.h"
 #include "config/apply.h"
+#include "config/compare.h"
 #include "config/config_file.h"
 #include "config/store.h"
 #include "pages/page_registry.h"
@@ -191,6 +192,12 @@ bool Program::HandleCommand(UINT id) {
     case IDM_IMPORT:
         ImportConfig(s);
         return true;
+    case IDM_COMPARE:
+        CompareCommand(s);
+        return true;
+    case IDM_UNDO_APPLY:
+        UndoApply(s);
+        return true;
     }
     return false;
 }
@@ -245,6 +252,7 @@ bool Program::CreateMenuBarAndSheet(HWND wnd) {
     menuBar_ = info.hwndMB;
     session_.configMenu =
         reinterpret_cast<HMENU>(SendMessageW(info.hwndMB, SHCMBM_GETSUBMENU, 0, IDM_CONFIG_BUTTON));
+    session_.toolsMenu = reinterpret_cast<HMENU>(SendMessageW(info.hwndMB, SHCMBM_GETSUBMENU, 0, IDM_TOOLS_BUTTON));
     CreateSheet(wnd);
     return true;
 }

@@ -52,11 +52,16 @@ constexpr kit::GroupCodec<SizePage> kSlot = {LoadSlot, SaveSlot};
 
 // Saved and exported in slot order.
 const kit::Setting<SizePage> kSettings[] = {
-    {.subkey = L"GWE", .name = L"cxHScr", .live = LiveRoot::System, .group = &kSlot, .index = 6},
-    {.subkey = L"GWE", .name = L"cyHScr", .live = LiveRoot::System, .group = &kSlot, .index = 7},
-    {.subkey = L"GWE", .name = L"cxVScr", .live = LiveRoot::System, .group = &kSlot, .index = 8},
-    {.subkey = L"GWE", .name = L"cyVScr", .live = LiveRoot::System, .group = &kSlot, .index = 9},
-    {.subkey = L"GWE", .name = L"cyCap", .live = LiveRoot::System, .group = &kSlot, .index = 12},
+    {.subkey = L"GWE", .name = L"cxHScr", .live = LiveRoot::System, .group = &kSlot, .index = 6,
+     .label = 3162, .shown = kit::Shown::Pixels},
+    {.subkey = L"GWE", .name = L"cyHScr", .live = LiveRoot::System, .group = &kSlot, .index = 7,
+     .label = 3163, .shown = kit::Shown::Pixels},
+    {.subkey = L"GWE", .name = L"cxVScr", .live = LiveRoot::System, .group = &kSlot, .index = 8,
+     .label = 3168, .shown = kit::Shown::Pixels},
+    {.subkey = L"GWE", .name = L"cyVScr", .live = LiveRoot::System, .group = &kSlot, .index = 9,
+     .label = 3169, .shown = kit::Shown::Pixels},
+    {.subkey = L"GWE", .name = L"cyCap", .live = LiveRoot::System, .group = &kSlot, .index = 12,
+     .label = 3172, .shown = kit::Shown::Pixels},
 };
 
 }  // namespace
@@ -87,6 +92,10 @@ BOOL SizePage::Load(Store& store) {
     FillList();
     SelectSlot(kCaptionSlot, true);
     return TRUE;
+}
+
+std::vector<SettingWords> SizePage::DescribeStore(Store& store) {
+    return kit::DescribeSettings<SizePage>(*this, store, kSettings);
 }
 
 BOOL SizePage::Save(Store& store) { return kit::SaveSettings<SizePage>(*this, store, kSettings) ? TRUE : FALSE; }
