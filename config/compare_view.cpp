@@ -34,6 +34,12 @@ int TextHeight(HWND wnd) {
 // Fills the screen below the navigation bar; the control `fill` takes what the buttons along the
 // foot leave (the buttons keep their sizes, right-aligned).
 void FitToScreen(HWND dialog, int fill) {
+    // The navigation bar shows the caption: the dialog has no caption bar of its own.
+    const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+    if (style & WS_CAPTION) {
+        SetWindowLongPtrW(dialog, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
+        SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    }
     SHINITDLGINFO info = {SHIDIM_FLAGS, dialog, SHIDIF_SIZEDLGFULLSCREEN};
     SHInitDialog(&info);
     RECT client;

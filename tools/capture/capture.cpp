@@ -439,6 +439,52 @@ bool SaveScreen(const std::wstring& path) {
     return ok;
 }
 
+// A window of this thread's process chain with this caption, waited for up to 5 seconds.
+HWND WaitForCaption(const wchar_t* caption) {
+    for (int i = 0; i < 100; ++i) {
+        if (HWND found = FindWindowW(nullptr, caption)) return found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// Tools > Compare... with the device, after an edit on the Size page (caption height 30) and two
+// on the Misc page, as a user makes them; the list is photographed as "7-compare". The edits stay
+// in the program, which is closed without saving.
+bool TakeCompareShot(HWND main, HWND sheet, const Options& options) {
+    constexpr int kCompareCommand = 40020, kSizePage = 1, kMiscPage = 4;
+    constexpr int kSizeValue = 1032, kMiscWindowAnimation = 1034, kMiscBrowserSize = 1032;
+    DWORD_PTR done = 0;
+    SendMessageTimeoutW(sheet, PSM_SETCURSEL, kSizePage, 0, SMTO_ABORTIFHUNG, 5000, &done);
+    HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    SetDlgItemTextW(page, kSizeValue, L"30");
+    SendMessageTimeoutW(sheet, PSM_SETCURSEL, kMiscPage, 0, SMTO_ABORTIFHUNG, 5000, &done);
+    page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    SendDlgItemMessageW(page, kMiscWindowAnimation, BM_CLICK, 0, 0);
+    SendDlgItemMessageW(page, kMiscBrowserSize, CB_SETCURSEL, 5, 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(kMiscBrowserSize, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, kMiscBrowserSize)));
+    PostMessageW(main, WM_COMMAND, kCompareCommand, 0);
+    HWND sides = WaitForCaption(L"Compare with");
+    if (!sides) {
+        Fail("Tools > Compare... showed no choice");
+        return false;
+    }
+    PostMessageW(sides, WM_COMMAND, IDOK, 0);   // the device, the first line
+    HWND list = WaitForCaption(L"Compare");
+    if (!list) {
+        Fail("Compare showed no list");
+        return false;
+    }
+    LetItSettle(list, 700);
+    const std::wstring path = options.shotDir + L"\\7-compare.bmp";
+    const bool ok = SaveScreen(path);
+    if (!ok) Fail("cannot write", path);
+    PostMessageW(list, WM_COMMAND, IDOK, 0);
+    LetItSettle(main, 300);
+    return ok;
+}
+
 // Photographs every page and closes the program. False (with a message) on any failure; the
 // program is closed in every case once its window was found.
 bool TakeShots(HWND main, const Options& options) {
@@ -478,6 +524,7 @@ bool TakeShots(HWND main, const Options& options) {
             ok = false;
         }
     }
+    if (ok && sheet) ok = TakeCompareShot(main, sheet, options);
     PostMessageW(main, WM_CLOSE, 0, 0);
     return ok;
 }
