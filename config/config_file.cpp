@@ -96,19 +96,12 @@ bool ExportConfigTo(Session& session, const wchar_t* path) {
     return true;
 }
 
-void ImportConfig(Session& session) {
-    wchar_t path[kPathChars];
-    if (!AskFilePath(session, session.openFileDialog, IDS_IMPORT_TITLE, path)) return;
-    ImportConfigFrom(session, path);
-}
+namespace {
 
-bool IsConfigFile(Session& session, const wchar_t* path) { return ReadConfigFile(session, path).has_value(); }
-
-bool ImportConfigFrom(Session& session, const wchar_t* path) {
-    auto content = ReadConfigFile(session, path);
-    if (!content) return false;
+// Loads every page from a file already read and checked, into the configuration being edited.
+bool ImportChosen(Session& session, ChosenConfigFile chosen) {
     if (!AskToSaveChanges(session)) return false;
-    auto store = OpenFileStoreForReading(std::wstring(L"@") + path, std::move(*content));
+    auto store = OpenFileStoreForReading(chosen.storeKey, std::move(chosen.head));
     LoadPagesFrom(session, *store);
     // The imported settings belong to no configuration yet: mark them unsaved.
     session.changeCount = 1;
@@ -116,4 +109,26 @@ bool ImportConfigFrom(Session& session, const wchar_t* path) {
     session.RefreshTitle();
     RebuildConfigMenu(session, nullptr);
     return true;
+}
+
+}  // namespace
+
+std::optional<ChosenConfigFile> AskConfigFile(Session& session, UINT titleId) {
+    wchar_t path[kPathChars];
+    if (!AskFilePath(session, session.openFileDialog, titleId, path)) return std::nullopt;
+    auto content = ReadConfigFile(session, path);
+    if (!content) return std::nullopt;
+    return ChosenConfigFile{std::wstring(L"@") + path, std::move(*content)};
+}
+
+void ImportConfig(Session& session) {
+    if (auto chosen = AskConfigFile(session, IDS_IMPORT_TITLE)) ImportChosen(session, std::move(*chosen));
+}
+
+bool IsConfigFile(Session& session, const wchar_t* path) { return ReadConfigFile(session, path).has_value(); }
+
+bool ImportConfigFrom(Session& session, const wchar_t* path) {
+    auto content = ReadConfigFile(session, path);
+    if (!content) return false;
+    return ImportChosen(session, {std::wstring(L"@") + path, std::move(*content)});
 }

@@ -2,6 +2,10 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "config/session.h"
 
 // Tools > Export: asks for a path, writes the header, then every page's values, one record each,
@@ -19,3 +23,11 @@ bool ImportConfigFrom(Session& session, const wchar_t* path);
 // Whether the file can be read and carries the tag, as the import checks it; a file that fails
 // is said through the session.
 bool IsConfigFile(Session& session, const wchar_t* path);
+// Asks for a configuration file to read, with the open dialog and the title `titleId`, and reads
+// its head; a file that cannot be opened or lacks the tag is said so. The store key ("@" and the
+// path) and the head read, or nullopt.
+struct ChosenConfigFile {
+    std::wstring storeKey;
+    std::vector<BYTE> head;
+};
+std::optional<ChosenConfigFile> AskConfigFile(Session& session, UINT titleId);

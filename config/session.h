@@ -67,7 +67,7 @@ public:
     bool isVersion421 = false;
     FileDialogFn saveFileDialog;
     FileDialogFn openFileDialog;
-
+    HMENU toolsMenu = nullptr;              // the Tools drop-down (Undo Apply is greyed there)
     // How the store's messages and questions reach the user: a message box over the sheet, or,
     // when set, a caller that shows and answers them itself (the command line). Returns the
     // button pressed, as MessageBoxW does.

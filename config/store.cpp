@@ -48,8 +48,9 @@ private:
     bool failed_ = false;
 };
 
-// The name the page at `index` goes by on its tab (its dialog may not be made yet).
-std::wstring PageName(const Session& session, size_t index) {
+}  // namespace
+
+std::wstring PageCaption(const Session& session, size_t index) {
     const SettingsPage& page = *session.pages[index];
     if (page.title[0]) return page.title;
     wchar_t caption[64] = {};
@@ -64,6 +65,8 @@ std::wstring PageName(const Session& session, size_t index) {
     return caption;
 }
 
+namespace {
+
 // The pages (by list index) that could not write everything: into the store, and into the live
 // device by the pages that write it whatever the store.
 struct Unwritten {
@@ -74,7 +77,7 @@ struct Unwritten {
 // The pages' names in list order, each once.
 std::wstring PageNames(const Session& session, const std::set<size_t>& pages) {
     std::wstring names;
-    for (size_t i : pages) names += (names.empty() ? L"" : L", ") + PageName(session, i);
+    for (size_t i : pages) names += (names.empty() ? L"" : L", ") + PageCaption(session, i);
     return names;
 }
 
@@ -196,9 +199,15 @@ bool IsAcceptableConfigName(std::wstring_view name) {
 }
 
 bool AcceptConfigName(HWND owner, std::wstring_view name) {
-    bool ok = IsAcceptableConfigName(name);
-    if (!ok) MessageBoxW(owner, LoadResString(IDS_BAD_CONFIG_NAME), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
-    return ok;
+    if (!IsAcceptableConfigName(name)) {
+        MessageBoxW(owner, LoadResString(IDS_BAD_CONFIG_NAME), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+        return false;
+    }
+    if (SameNameIgnoringCase(name, KeptConfigName())) {
+        MessageBoxW(owner, LoadResString(IDS_KEPT_NAME_TAKEN), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+        return false;
+    }
+    return true;
 }
 
 BOOL ReadCurrName(wchar_t* buffer, DWORD sizeInBytes) {
@@ -246,6 +255,8 @@ void RebuildConfigMenu(Session& session, const wchar_t* checkName) {
                         name);
         CopyText(session.configNameTable[i].data(), kNameChars, name);
     }
+    if (session.toolsMenu)
+        EnableMenuItem(session.toolsMenu, IDM_UNDO_APPLY, MF_BYCOMMAND | (HasKeptConfig() ? MF_ENABLED : MF_GRAYED));
 }
 
 std::optional<std::wstring> AskName(HWND owner, const wchar_t* title, const wchar_t* initialText) {

@@ -35,6 +35,9 @@ std::wstring StoreKeyOf(std::wstring_view name);
 // Whether a typed name can name a configuration: not empty or only spaces, no "@" first, no
 // "\", at most 255 characters (the longest key name the registry takes). A refused name is said
 // so over `owner`.
+// The name Apply keeps the device's settings under ("Before Apply", any case) is refused too.
 bool AcceptConfigName(HWND owner, std::wstring_view name);
 // The same test without a word to the user.
 bool IsAcceptableConfigName(std::wstring_view name);
+// The name the page at `index` goes by on its tab (its dialog may not be made yet).
+std::wstring PageCaption(const Session& session, size_t index);

@@ -22,3 +22,11 @@ BOOL KitPage::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     if (std::optional<BOOL> handled = OnOtherMessage(message, wParam, lParam)) return *handled;
     return FALSE;
 }
+
+std::optional<std::vector<SettingWords>> KitPage::Describe(Store* store) {
+    if (SavesToDevice()) return std::nullopt;
+    if (store) return DescribeStore(*store);
+    MemoryStore held;
+    Save(held);
+    return DescribeStore(held);
+}

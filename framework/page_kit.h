@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/strings.h"
 #include "framework/settings_page.h"
+#include "resources/resource.h"
+#include "store/memory_store.h"
 #include "store/store.h"
 
 namespace kit {
@@ -20,6 +23,13 @@ enum class OutOfRange {
     Keep,      // kept as it is
     Clamp,     // the nearest end of the range
     Default,   // the default
+};
+
+// How a number is put into words when settings are compared.
+enum class Shown {
+    Number,   // formatted with the row's format ("%d" without one), after adding its offset
+    OnOff,    // "On" for anything but 0
+    Pixels,   // "%d pixels"
 };
 
 // A number stored in a form of its own (a speed kept as a time, say).
@@ -34,6 +44,9 @@ struct TextCodec {
     size_t maxBytes;                                                // a read takes at most this, NUL included
     void (*load)(Page& page, const std::optional<std::wstring>& text);   // null: the value is only written
     std::wstring (*save)(const Page& page);
+    // The stored text in words; nullopt when it is missing. Null: the value is not compared
+    // (it follows from another).
+    std::optional<std::wstring> (*describe)(const std::optional<std::wstring>& text) = nullptr;
 };
 
 // A binary value (a block of colours, say) with a codec of its own.
@@ -42,6 +55,8 @@ struct BinaryCodec {
     size_t maxBytes;
     void (*load)(Page& page, const std::optional<std::vector<BYTE>>& bytes);   // null: only written
     std::vector<BYTE> (*save)(const Page& page);
+    // The stored bytes in words, one line per setting they hold.
+    void (*describe)(const std::optional<std::vector<BYTE>>& bytes, std::vector<SettingWords>& out) = nullptr;
 };
 
 // Several values of one key that load and save together (a font description, say): the codec
@@ -50,6 +65,10 @@ template <class Page>
 struct GroupCodec {
     bool (*load)(Page& page, Store& store, const wchar_t* subkey, int index);
     bool (*save)(const Page& page, Store& store, const wchar_t* subkey, int index);
+    // What the store holds for the group, in words. Null: the row's label and its one 32-bit
+    // value at the row's place describe it.
+    void (*describe)(const Page& page, Store& store, const wchar_t* subkey, int index,
+                     std::vector<SettingWords>& out) = nullptr;
 };
 
 // One registry value of a page: where it lives, and either the number field it fills (with its
@@ -69,8 +88,27 @@ struct Setting {
     const BinaryCodec<Page>* binary = nullptr;
     const GroupCodec<Page>* group = nullptr;
     int index = 0;
+    // Its words when settings are compared: the page's own label (a string id; a row without one
+    // follows from another and is not compared), and how its number reads.
+    UINT label = 0;
+    Shown shown = Shown::Number;
+    const wchar_t* format = nullptr;
+    int shownOffset = 0;
+    const NumberForm* shownForm = nullptr;   // a number kept as stored, shown in this form
 
     ValueRef Ref() const { return {live, subkey, name}; }
+    // A stored number in words, read as loading would read it; nullopt for a missing one.
+    std::optional<std::wstring> NumberWords(std::optional<DWORD> stored) const {
+        if (!stored || *stored == 0xFFFFFFFFu) return std::nullopt;
+        const NumberForm* words = form ? form : shownForm;
+        int value = Fit(words ? words->fromStored(*stored) : static_cast<int>(*stored));
+        switch (shown) {
+        case Shown::OnOff: return std::wstring(LoadResString(value ? IDS_COMPARE_ON : IDS_COMPARE_OFF));
+        case Shown::Pixels: return FormatText(64, LoadResString(IDS_COMPARE_PIXELS), value);
+        case Shown::Number: break;
+        }
+        return FormatText(64, format ? format : L"%d", value + shownOffset);
+    }
     int Fit(int value) const {
         if (value >= minimum && value <= maximum) return value;
         switch (outOfRange) {
@@ -129,6 +167,36 @@ bool SaveSettings(const Page& page, Store& store, std::span<const Setting<Page>>
     return ok;
 }
 
+// A colour setting in words: red, green and blue, with its swatch.
+inline SettingWords ColorWords(std::wstring setting, std::optional<COLORREF> color) {
+    SettingWords line{{}, std::move(setting), std::nullopt};
+    if (color && *color != 0xFFFFFFFFu) {
+        line.value = FormatText(64, LoadResString(IDS_COMPARE_COLOR), GetRValue(*color), GetGValue(*color),
+                                GetBValue(*color));
+        line.color = *color & 0xFFFFFF;
+    }
+    return line;
+}
+
+// What the store holds for every row of the table, in the page's words, in table order; the
+// page is not touched.
+template <class Page>
+std::vector<SettingWords> DescribeSettings(const Page& page, Store& store, std::span<const Setting<Page>> table) {
+    std::vector<SettingWords> out;
+    for (const Setting<Page>& s : table) {
+        if (s.group && s.group->describe) {
+            s.group->describe(page, store, s.subkey, s.index, out);
+        } else if (s.binary && s.binary->describe) {
+            s.binary->describe(store.ReadBinary(s.Ref(), s.binary->maxBytes), out);
+        } else if (s.label && (s.field || s.group)) {
+            out.push_back({{}, LoadResString(s.label), s.NumberWords(store.ReadDword(s.Ref()))});
+        } else if (s.label && s.text && s.text->describe) {
+            out.push_back({{}, LoadResString(s.label), s.text->describe(store.ReadString(s.Ref(), s.text->maxBytes))});
+        }
+    }
+    return out;
+}
+
 }  // namespace kit
 
 // A page built on the kit: its dialog messages arrive as hooks, and commands that its own
@@ -139,6 +207,8 @@ public:
     BOOL OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL GrabSystem() override { return LoadFrom(kSystemStoreKey); }
     BOOL ApplySystem() override { return SaveTo(kSystemStoreKey); }
+    // The page's own values are what its Save writes, read back from memory.
+    std::optional<std::vector<SettingWords>> Describe(Store* store) override;
 
 protected:
     // Dialog initialisation; the result is the message's.
@@ -150,6 +220,8 @@ protected:
     virtual void OnSettingChange() {}
     // Any other message (owner drawing, say); nullopt lets the dialog manager have it.
     virtual std::optional<BOOL> OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) { return std::nullopt; }
+    // What a store holds of the page's settings, in words (kit::DescribeSettings over its table).
+    virtual std::vector<SettingWords> DescribeStore(Store& store) { return {}; }
 
     // True while the page writes its own values into its controls.
     bool Updating() const { return updating_ > 0; }

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +43,15 @@ private:
     std::vector<Entry> held_;
 };
 
+// One setting in the page's own words, as a comparison shows it.
+struct SettingWords {
+    std::wstring key;                      // matches it with the other side's; the setting's words when empty
+    std::wstring setting;
+    std::optional<std::wstring> value;     // nullopt: the store lacks it
+    COLORREF color = 0xFFFFFFFF;           // the colour of a colour setting, else none
+    UINT absentText = 0;                   // what a side without this line shows (0: "missing")
+};
+
 class SettingsPage {
 public:
     SettingsPage(PageHost& host, WORD portraitDialogId, const wchar_t* title = nullptr);
@@ -63,6 +74,9 @@ public:
     // True for a page whose Save writes the live device whatever the store it is given: what it
     // cannot write the device refused, not the configuration.
     virtual bool SavesToDevice() const { return false; }
+    // The page's settings in words: as the page holds them (store null) or as the store holds
+    // them, without touching the page. nullopt: the page has nothing to compare there.
+    virtual std::optional<std::vector<SettingWords>> Describe(Store* store) { return std::nullopt; }
 
     // Load and Save with a store key, resolved into its store for this one call.
     BOOL LoadFrom(std::wstring_view storeKey);

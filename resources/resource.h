@@ -43,6 +43,42 @@
 #define IDS_CONFIG_UNWRITTEN   3302
 #define IDS_APPLY_UNRECORDED   3303
 
+// Compare and the kept configuration "Before Apply".
+#define IDS_COMPARE_TITLE      3600
+#define IDS_COMPARE_WITH_TITLE 3601
+#define IDS_COMPARE_DEVICE     3602
+#define IDS_COMPARE_FILE       3603
+#define IDS_COMPARE_MISSING    3604
+#define IDS_COMPARE_NONE       3605
+#define IDS_COMPARE_ON         3606
+#define IDS_COMPARE_OFF        3607
+#define IDS_COMPARE_PIXELS     3608
+#define IDS_COMPARE_FONT_LINE  3609
+#define IDS_COMPARE_BOLD       3610
+#define IDS_COMPARE_ITALIC     3611
+#define IDS_COMPARE_COLOR      3612
+#define IDS_COMPARE_SYSCOLOR   3613
+#define IDS_COMPARE_FROM       3614
+#define IDS_COMPARE_TO         3615
+#define IDS_COMPARE_ENABLED    3616
+#define IDS_COMPARE_DISABLED   3617
+#define IDS_COMPARE_DEFAULT    3618
+#define IDS_COMPARE_NAMED      3619
+#define IDS_COMPARE_NOT_LISTED 3620
+#define IDS_COMPARE_DEVICE_COLUMN 3621
+#define IDS_COMPARE_FONT       3622
+#define IDS_MISC_WINDOW_ANIMATION 3623
+#define IDS_MISC_MENU_ANIMATION 3624
+#define IDS_MISC_SPEED         3625
+#define IDS_MISC_GLYPH_CACHE   3626
+#define IDS_MISC_INBOX_SIZE    3627
+#define IDS_MISC_BROWSER_SIZE  3628
+#define IDS_SIP_ALLOW_CHANGE   3629
+#define IDS_KEPT_NAME          3630
+#define IDS_KEPT_NAME_TAKEN    3631
+#define IDS_NO_WAY_BACK        3632
+#define IDS_UNDO_QUESTION      3633
+
 // The command line (orvanel /list, /capture, /export, /import, /compare, /apply, /help).
 #define IDS_CMD_USAGE          3700
 #define IDS_CMD_NO_COMMAND     3701
@@ -61,9 +97,10 @@
 #define IDS_CMD_APPLIED        3714
 #define IDS_CMD_AFTER_RESET    3715
 #define IDS_CMD_RESETTING      3716
-#define IDS_CMD_NO_COMPARE     3717
+#define IDS_CMD_COMPARE_HEAD   3717
 #define IDS_CMD_NAME_FROM_FILE 3718
 #define IDS_CMD_ANSWERED_NO    3719
+#define IDS_CMD_COMPARE_LINE   3720
 
 // Icon, menus, accelerators.
 #define IDI_ORVANEL            101
@@ -87,6 +124,10 @@
 #define IDD_FONTS_LAND         205
 #define IDD_MISC_LAND          206
 #define IDD_THEME_LAND         207
+#define IDD_COMPARE_WITH       311   // the other side of a comparison
+#define IDD_COMPARE            312   // the differences
+#define IDD_COMPARE_WITH_LAND  313
+#define IDD_COMPARE_LAND       314
 
 // Controls.
 #define IDC_NAME_EDIT          1029
@@ -167,6 +208,11 @@
 #define IDC_THEME_FIRST_COLOR      1050   // owner-drawn
 #define IDC_THEME_BAR              1051   // invisible: marks the colour bar
 #define IDC_THEME_LANDSCAPE_NOTE   1059   // invisible: its text is painted in landscape
+
+// Compare: the choice of the other side, and the differences.
+#define IDC_COMPARE_SIDES          1150
+#define IDC_COMPARE_LIST           1151   // owner-drawn
+#define IDC_COMPARE_NONE           1152
 #define IDS_THEME_STATUS_BAR       3195
 #define IDS_THEME_TODAY_TEXT       3196
 #define IDS_THEME_TITLE            3197
@@ -201,6 +247,8 @@
 #define IDM_RENAME             40007
 #define IDM_EXPORT             40008
 #define IDM_IMPORT             40009
+#define IDM_COMPARE            40020
+#define IDM_UNDO_APPLY         40021
 #define IDM_CONFIG_FIRST       4096
 #define IDM_CONFIG_LAST        4159
 

@@ -5,6 +5,7 @@
 #include "base/handles.h"
 #include "base/strings.h"
 #include "config/apply.h"
+#include "config/compare.h"
 #include "config/config_file.h"
 #include "config/store.h"
 #include "resources/resource.h"
@@ -208,7 +209,9 @@ private:
             }
             return IDNO;
         }
-        out_.Out(Text(IDS_CMD_ANSWERED_NO, OneLine(text)));
+        // Any other question stops the operation it asks about: the command has failed.
+        failed_ = true;
+        out_.Error(Text(IDS_CMD_ANSWERED_NO, OneLine(text)));
         return buttons == MB_YESNOCANCEL ? IDCANCEL : IDNO;
     }
 
@@ -239,6 +242,10 @@ private:
     // A configuration to write: a good name, replaced only with /yes.
     bool Writable(const std::wstring& name) {
         if (!AcceptName(name)) return false;
+        if (SameNameIgnoringCase(name, KeptConfigName())) {
+            out_.Error(OneLine(LoadResString(IDS_KEPT_NAME_TAKEN)));
+            return false;
+        }
         if (request_.yes || !Exists(name)) return true;
         out_.Error(Text(IDS_CMD_CONFIG_EXISTS, name));
         return false;
@@ -321,24 +328,30 @@ private:
         const std::wstring& name = request_.operands[0];
         if (!Existing(name)) return kCommandFailed;
         std::wstring otherKey = kSystemStoreKey;
+        std::wstring otherName = LoadResString(IDS_COMPARE_DEVICE_COLUMN);
         if (request_.operands.size() > 1) {
             if (!Existing(request_.operands[1])) return kCommandFailed;
-            otherKey = StoreKeyOf(request_.operands[1]);
+            otherName = request_.operands[1];
+            otherKey = StoreKeyOf(otherName);
         } else if (request_.file) {
             if (!IsConfigFile(session_, request_.file->c_str())) return kCommandFailed;
-            otherKey = L"@" + *request_.file;
+            otherName = *request_.file;
+            otherKey = L"@" + otherName;
         }
         Load(name);
-        return PrintDifferences(otherKey);
+        return PrintDifferences(name, otherKey, otherName);
     }
 
-    // ---- FOR THE LEAD, after merging the compare engine (config/compare.h): this is the whole
-    // seam. Replace the body with CompareWith(session_, otherKey), one line per Difference in the
-    // Compare list's words (page, setting, here, there) through out_.Out, and kCommandDone. With
-    // no differences print nothing: scripts/provision.sh takes empty output as "the same".
-    int PrintDifferences(const std::wstring& otherKey) {
-        (void)otherKey;
-        return Fail(Text(IDS_CMD_NO_COMPARE));
+    // The differences in the Compare list's words, one line each under a line naming the two
+    // sides; nothing at all when there are none.
+    int PrintDifferences(const std::wstring& hereName, const std::wstring& otherKey, const std::wstring& thereName) {
+        const std::vector<Difference> differences = CompareWith(session_, otherKey);
+        if (failed_) return kCommandFailed;
+        if (!differences.empty()) out_.Out(Text(IDS_CMD_COMPARE_HEAD, hereName, thereName));
+        for (const Difference& d : differences)
+            out_.Out(FormatText(kLineChars, LoadResString(IDS_CMD_COMPARE_LINE), d.page.c_str(), d.setting.c_str(),
+                                d.here.c_str(), d.there.c_str()));
+        return kCommandDone;
     }
 
     Session& session_;

@@ -5,6 +5,7 @@
 #include "base/handles.h"
 #include "base/strings.h"
 #include "config/apply.h"
+#include "config/compare.h"
 #include "config/config_file.h"
 #include "config/store.h"
 #include "pages/page_registry.h"
@@ -93,6 +94,8 @@ void AddRegisteredPages(Session& session) {
     for (const PageInfo& info : RegisteredPages()) {
         SettingsPage* page = session.AddPage(info.create(session));
         page->landscapeDialogId = info.landscapeDialogId;
+        // The page's name where it has no tab to show it (the command line's Compare).
+        if (!page->title[0]) lstrcpynW(page->title, info.caption, 64);
     }
 }
 
@@ -201,6 +204,12 @@ bool Program::HandleCommand(UINT id) {
     case IDM_IMPORT:
         ImportConfig(s);
         return true;
+    case IDM_COMPARE:
+        CompareCommand(s);
+        return true;
+    case IDM_UNDO_APPLY:
+        UndoApply(s);
+        return true;
     }
     return false;
 }
@@ -255,6 +264,7 @@ bool Program::CreateMenuBarAndSheet(HWND wnd) {
     menuBar_ = info.hwndMB;
     session_.configMenu =
         reinterpret_cast<HMENU>(SendMessageW(info.hwndMB, SHCMBM_GETSUBMENU, 0, IDM_CONFIG_BUTTON));
+    session_.toolsMenu = reinterpret_cast<HMENU>(SendMessageW(info.hwndMB, SHCMBM_GETSUBMENU, 0, IDM_TOOLS_BUTTON));
     CreateSheet(wnd);
     return true;
 }

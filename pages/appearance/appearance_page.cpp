@@ -43,6 +43,7 @@ constexpr int kLastSize = 20;
 constexpr int kNormalWeight = 400;
 constexpr int kBoldWeight = 700;
 constexpr DWORD kNone = 0xFFFFFFFF;   // the device's "no value"
+constexpr wchar_t kParentFontKey[] = L"GDI\\SYSFNT";   // the record the button font shares with
 
 std::optional<int> ReadNumber(Store& store, const wchar_t* subkey, const wchar_t* name) {
     auto value = store.ReadDword({LiveRoot::System, subkey, name});
@@ -122,8 +123,58 @@ std::vector<BYTE> SavedColors(const AppearancePage& page) {
     return std::vector<BYTE>(data, data + kColorBytes);
 }
 
-constexpr kit::GroupCodec<AppearancePage> kFont = {LoadFont, SaveFont};
-constexpr kit::BinaryCodec<AppearancePage> kColors = {kColorBytes, LoadColors, SavedColors};
+// The labels of the elements drawn with a colour (or a font), joined; empty for none.
+std::wstring ElementsUsing(int ElementRow::*which, int number) {
+    std::wstring labels;
+    for (const ElementRow& row : kElements) {
+        if (row.*which != number) continue;
+        if (!labels.empty()) labels += L" / ";
+        labels += std::wstring(LoadResString(kFirstLabel + row.number)).substr(0, kLabelChars);
+    }
+    return labels;
+}
+
+// A font record in words: face, size, bold and italic; a record sharing its parent's face, size
+// and italic reads them from the parent's key. Missing when a value it needs is.
+void DescribeFont(const AppearancePage& page, Store& store, const wchar_t* subkey, int index,
+                  std::vector<SettingWords>& out) {
+    std::wstring label = ElementsUsing(&ElementRow::font, index);
+    size_t cut = label.find(L" / ");
+    if (cut != std::wstring::npos) label.resize(cut);   // the first element names the font
+    SettingWords line{{}, FormatText(96, LoadResString(IDS_COMPARE_FONT_LINE), label.c_str()), std::nullopt};
+    const bool child = page.fonts[index].parent() != nullptr;
+    const wchar_t* own = child ? kParentFontKey : subkey;
+    auto height = ReadNumber(store, own, L"Ht");
+    auto italic = ReadNumber(store, own, L"It");
+    auto face = store.ReadString({LiveRoot::System, own, L"Nm"}, (FontSpec::kFaceChars + 1) * sizeof(wchar_t));
+    auto weight = ReadNumber(store, subkey, child ? L"FontWeight" : L"Wt");
+    if (height && face && weight) {
+        std::wstring words = FormatText(96, LoadResString(IDS_COMPARE_FONT), face->c_str(), FontSpec::DisplaySizeOf(*height));
+        if (*weight != kNormalWeight) words += LoadResString(IDS_COMPARE_BOLD);
+        if (italic.value_or(0)) words += LoadResString(IDS_COMPARE_ITALIC);
+        line.value = words;
+    }
+    out.push_back(std::move(line));
+}
+
+// "SysColor" in words: every colour of the block under the elements drawn with it; colours the
+// block does not reach are missing.
+void DescribeColors(const std::optional<std::vector<BYTE>>& bytes, std::vector<SettingWords>& out) {
+    for (int i = 0; i < AppearancePage::kColorCount; ++i) {
+        std::wstring label = ElementsUsing(&ElementRow::color, i);
+        if (label.empty()) label = FormatText(64, LoadResString(IDS_COMPARE_SYSCOLOR), i);
+        std::optional<COLORREF> color;
+        if (bytes && bytes->size() >= (i + 1) * sizeof(COLORREF)) {
+            COLORREF c;
+            std::memcpy(&c, bytes->data() + i * sizeof(COLORREF), sizeof c);
+            color = c;
+        }
+        out.push_back(kit::ColorWords(label, color));
+    }
+}
+
+constexpr kit::GroupCodec<AppearancePage> kFont = {LoadFont, SaveFont, DescribeFont};
+constexpr kit::BinaryCodec<AppearancePage> kColors = {kColorBytes, LoadColors, SavedColors, DescribeColors};
 
 // Read and written in this order: the four fonts, then the colours.
 const kit::Setting<AppearancePage> kSettings[] = {
@@ -185,6 +236,10 @@ BOOL AppearancePage::Load(Store& store) {
     FillElementList();
     SelectElement(2, true);
     return complete ? TRUE : FALSE;
+}
+
+std::vector<SettingWords> AppearancePage::DescribeStore(Store& store) {
+    return kit::DescribeSettings<AppearancePage>(*this, store, kSettings);
 }
 
 BOOL AppearancePage::Save(Store& store) {

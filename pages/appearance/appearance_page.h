@@ -51,6 +51,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
     void OnSettingChange() override { Refresh(); }
+    std::vector<SettingWords> DescribeStore(Store& store) override;
     std::optional<BOOL> OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

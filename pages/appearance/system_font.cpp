@@ -59,8 +59,8 @@ void FontSpec::Reset() {
     weight_ = 400;
 }
 
-int FontSpec::DisplaySize() const {
-    int v = std::abs(height());
+int FontSpec::DisplaySizeOf(int height) {
+    int v = std::abs(height);
     if (v <= kPointHeights) return v;
     return ((v / 100) * 96 + 36) / 72;
 }

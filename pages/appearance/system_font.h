@@ -45,7 +45,8 @@ public:
 
     // The size shown to the user: a pixel height as it is, hundredths of a point as the pixel
     // size at 96 dpi (900 shows as 12).
-    int DisplaySize() const;
+    int DisplaySize() const { return DisplaySizeOf(height()); }
+    static int DisplaySizeOf(int height);
     // Sets the height from a displayed size, kept in points when the height is in points.
     void SetDisplaySize(int size);
 

@@ -29,6 +29,12 @@ int InboxSizeOf(int tenths) { return tenths / 10 == 0 ? 7 : tenths / 10; }
 
 // "face,size×10": the face before the first comma, the size from the number after it. Text
 // without a comma is a face alone and leaves the size at 6; a size that comes out 0 is 7.
+int InboxFontSizeOf(const std::wstring& text) {
+    size_t comma = text.find(L',');
+    if (comma == std::wstring::npos) return 6;
+    return InboxSizeOf(static_cast<int>(std::wcstol(text.c_str() + comma + 1, nullptr, 10)));
+}
+
 void LoadInboxFont(MiscPage& page, const std::optional<std::wstring>& stored) {
     std::wstring text = stored.value_or(L"Tahoma,80,x");
     page.inboxFontSize = 6;
@@ -57,8 +63,14 @@ std::wstring InboxBoldFont(const MiscPage& page) {
     return FormatText(128, L"%s,%d,b", page.inboxFontFace.c_str(), InboxTenths(page));
 }
 
+// The size the Inbox list font text gives, as the page's list shows it.
+std::optional<std::wstring> DescribeInboxFont(const std::optional<std::wstring>& stored) {
+    if (!stored) return std::nullopt;
+    return FormatText(16, L"%d", InboxFontSizeOf(*stored));
+}
+
 // The stored text is read into 64 bytes, as the device reads it.
-constexpr kit::TextCodec<MiscPage> kReadFont = {64, LoadInboxFont, InboxFont};
+constexpr kit::TextCodec<MiscPage> kReadFont = {64, LoadInboxFont, InboxFont, DescribeInboxFont};
 constexpr kit::TextCodec<MiscPage> kHeaderFont = {0, nullptr, InboxFont};
 constexpr kit::TextCodec<MiscPage> kBoldFont = {0, nullptr, InboxBoldFont};
 
@@ -66,19 +78,25 @@ constexpr kit::TextCodec<MiscPage> kBoldFont = {0, nullptr, InboxBoldFont};
 // HKEY_LOCAL_MACHINE\SYSTEM on the device, the Inbox and browser values are the user's.
 const kit::Setting<MiscPage> kSettings[] = {
     {.subkey = L"GWE", .name = L"Animation", .live = LiveRoot::System,
-     .field = &MiscPage::windowAnimation, .initial = 0},
+     .field = &MiscPage::windowAnimation, .initial = 0,
+     .label = IDS_MISC_WINDOW_ANIMATION, .shown = kit::Shown::OnOff},
     {.subkey = L"GWE\\Menu", .name = L"AniType", .live = LiveRoot::System,
-     .field = &MiscPage::menuAnimationType, .initial = 6},
+     .field = &MiscPage::menuAnimationType, .initial = 6,
+     .label = IDS_MISC_MENU_ANIMATION, .shown = kit::Shown::OnOff},
     {.subkey = L"GWE\\Menu", .name = L"AniTime", .live = LiveRoot::System,
-     .field = &MiscPage::menuAnimationTime, .initial = 100},
+     .field = &MiscPage::menuAnimationTime, .initial = 100,
+     .label = IDS_MISC_SPEED, .shownForm = &kSpeedAsTime},
     {.subkey = L"GDI\\GLYPHCACHE", .name = L"limit", .live = LiveRoot::System,
-     .field = &MiscPage::glyphCacheLimit, .initial = 8192},
-    {.subkey = kInboxSettings, .name = L"MsgListReadFont", .live = LiveRoot::User, .text = &kReadFont},
+     .field = &MiscPage::glyphCacheLimit, .initial = 8192,
+     .label = IDS_MISC_GLYPH_CACHE},
+    {.subkey = kInboxSettings, .name = L"MsgListReadFont", .live = LiveRoot::User, .text = &kReadFont,
+     .label = IDS_MISC_INBOX_SIZE},
     {.subkey = kInboxSettings, .name = L"MsgListHeaderFont", .live = LiveRoot::User, .text = &kHeaderFont},
     {.subkey = kInboxSettings, .name = L"MsgListBoldFont", .live = LiveRoot::User, .text = &kBoldFont},
     {.subkey = kBrowserMain, .name = L"ZoomSetting", .live = LiveRoot::User,
      .field = &MiscPage::browserTextSize, .initial = 2, .minimum = 0, .maximum = 10,
-     .outOfRange = kit::OutOfRange::Default},
+     .outOfRange = kit::OutOfRange::Default,
+     .label = IDS_MISC_BROWSER_SIZE, .format = L"%+d", .shownOffset = -2},   // as the list shows it
 };
 
 int IndexOf(std::span<const int> table, int value) {
@@ -96,6 +114,10 @@ BOOL MiscPage::Load(Store& store) {
     menuAnimationSpeed = kSpeedAsTime.fromStored(static_cast<DWORD>(menuAnimationTime));
     RefreshControls();
     return TRUE;
+}
+
+std::vector<SettingWords> MiscPage::DescribeStore(Store& store) {
+    return kit::DescribeSettings<MiscPage>(*this, store, kSettings);
 }
 
 BOOL MiscPage::Save(Store& store) {

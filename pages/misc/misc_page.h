@@ -33,6 +33,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
     void OnSettingChange() override { RefreshControls(); }
+    std::vector<SettingWords> DescribeStore(Store& store) override;
 
 private:
     void RefreshControls();

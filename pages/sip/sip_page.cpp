@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <tuple>
+
 #include "base/handles.h"
 #include "base/strings.h"
 #include "framework/controls.h"
@@ -142,6 +144,35 @@ BOOL SipPage::Save(Store&) {
     if (methodCount > 0 && !defaultUnlisted_)
         ok = PutUserString(kSipPath, kSipKey, L"DefaultIm", methods[defaultIndex].clsid.c_str()) && ok;
     return ok ? TRUE : FALSE;
+}
+
+// Each method under its first name: enabled or not, the default, the name it shows when renamed.
+// A method one side does not list shows as not listed there.
+std::vector<SettingWords> SipPage::DescribeMethods() const {
+    std::vector<SettingWords> out;
+    for (int i = 0; i < methodCount; ++i) {
+        const InputMethodEntry& m = methods[i];
+        std::wstring words = LoadResString(m.enabled ? IDS_COMPARE_ENABLED : IDS_COMPARE_DISABLED);
+        if (i == defaultIndex && !defaultUnlisted_) words += LoadResString(IDS_COMPARE_DEFAULT);
+        if (!SameName(m.name, m.origName)) words += FormatText(128, LoadResString(IDS_COMPARE_NAMED), m.name.c_str());
+        out.push_back({m.clsid, m.origName, words, 0xFFFFFFFF, IDS_COMPARE_NOT_LISTED});
+    }
+    out.push_back({{}, LoadResString(IDS_SIP_ALLOW_CHANGE), LoadResString(allowChange ? IDS_COMPARE_ON : IDS_COMPARE_OFF)});
+    return out;
+}
+
+std::optional<std::vector<SettingWords>> SipPage::Describe(Store* store) {
+    if (store && !store->IsLive()) return std::nullopt;
+    // A page that has not read the device holds just what the device has.
+    if (!methodsRead_) return std::nullopt;
+    if (!store) return DescribeMethods();
+    // The device, read as the page reads it; the page's own list is put back untouched (reading
+    // shows nothing in the controls).
+    auto held = std::make_tuple(methods, methodCount, defaultIndex, allowChange, defaultUnlisted_);
+    ReadMethods();
+    std::vector<SettingWords> device = DescribeMethods();
+    std::tie(methods, methodCount, defaultIndex, allowChange, defaultUnlisted_) = std::move(held);
+    return device;
 }
 
 int SipPage::SelectedIndex() const {

@@ -31,7 +31,9 @@ public:
     // Writes the live registry, whatever the store; FALSE when a value could not be written.
     // Writes nothing while the methods have not been read since the last Load.
     BOOL Save(Store& store) override;
+    // Configurations hold no input methods: the page compares with the device alone.
     bool SavesToDevice() const override { return true; }
+    std::optional<std::vector<SettingWords>> Describe(Store* store) override;
 
     // One class: true when it is an input method to list (enabled, or disabled with a first name).
     static bool ReadMethod(InputMethodEntry& entry, HKEY classes, const std::wstring& clsid);
@@ -52,6 +54,7 @@ private:
     void RefreshControls();
     int SelectedIndex() const;
     void ReadMethods();
+    std::vector<SettingWords> DescribeMethods() const;
 
     bool methodsRead_ = false;
     bool defaultUnlisted_ = false;   // the device's default is none of the listed methods

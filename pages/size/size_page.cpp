@@ -36,20 +36,21 @@ constexpr kit::GroupCodec<SizePage> kSlot = {LoadSlot, SaveSlot};
 // each with its range and default. Saved and exported in this order.
 const kit::Setting<SizePage> kSettings[] = {
     {.subkey = L"GWE", .name = L"cxHScr", .live = LiveRoot::System, .initial = 20, .minimum = 7, .maximum = 30,
-     .group = &kSlot, .index = 6},
+     .group = &kSlot, .index = 6,
+     .label = 3162, .shown = kit::Shown::Pixels},
     {.subkey = L"GWE", .name = L"cyHScr", .live = LiveRoot::System, .initial = 13, .minimum = 7, .maximum = 30,
-     .group = &kSlot, .index = 7},
+     .group = &kSlot, .index = 7,
+     .label = 3163, .shown = kit::Shown::Pixels},
     {.subkey = L"GWE", .name = L"cxVScr", .live = LiveRoot::System, .initial = 13, .minimum = 7, .maximum = 30,
-     .group = &kSlot, .index = 8},
+     .group = &kSlot, .index = 8,
+     .label = 3168, .shown = kit::Shown::Pixels},
     {.subkey = L"GWE", .name = L"cyVScr", .live = LiveRoot::System, .initial = 20, .minimum = 7, .maximum = 30,
-     .group = &kSlot, .index = 9},
+     .group = &kSlot, .index = 9,
+     .label = 3169, .shown = kit::Shown::Pixels},
     {.subkey = L"GWE", .name = L"cyCap", .live = LiveRoot::System, .initial = 23, .minimum = 10, .maximum = 46,
-     .group = &kSlot, .index = 12},
+     .group = &kSlot, .index = 12,
+     .label = 3172, .shown = kit::Shown::Pixels},
 };
-
-// The label of each slot, a string id (0: none). The labels of the slots in use stand apart in the
-// string table: 3160 to 3173 name metrics of their own.
-constexpr UINT kSlotLabels[SizePage::kSlotCount] = {0, 0, 0, 0, 0, 0, 3162, 3163, 3168, 3169, 0, 0, 3172, 0};
 
 }  // namespace
 
@@ -60,7 +61,7 @@ void SizePage::SetUpSlots() {
     for (SizeItem& item : slots) item = SizeItem{};
     for (const kit::Setting<SizePage>& row : kSettings) {
         SizeItem& item = slots[row.index];
-        item.label = std::wstring(LoadResString(kSlotLabels[row.index])).substr(0, kLabelChars);
+        item.label = std::wstring(LoadResString(row.label)).substr(0, kLabelChars);
         item.subkey = row.subkey;
         item.valueName = row.name;
         item.minimum = row.minimum;
@@ -77,6 +78,10 @@ BOOL SizePage::Load(Store& store) {
     FillList();
     SelectSlot(kCaptionSlot, true);
     return TRUE;
+}
+
+std::vector<SettingWords> SizePage::DescribeStore(Store& store) {
+    return kit::DescribeSettings<SizePage>(*this, store, kSettings);
 }
 
 BOOL SizePage::Save(Store& store) { return kit::SaveSettings<SizePage>(*this, store, kSettings) ? TRUE : FALSE; }

@@ -96,6 +96,28 @@ BOOL ThemePage::Load(Store& store) {
     return TRUE;
 }
 
+// The Today colours by item: a gradient's two colours as its start and its end.
+std::vector<SettingWords> ThemePage::DescribeStore(Store& store) {
+    std::vector<SettingWords> out;
+    auto color = [&](int number) -> std::optional<COLORREF> {
+        const DwordValue* value = Color(number);
+        auto stored = value ? store.ReadDword(Where(*value)) : std::nullopt;
+        if (!stored || *stored == kNone) return std::nullopt;
+        return *stored;
+    };
+    for (const ThemeItem& item : items_) {
+        if (!(item.flags & ThemeItem::kTwoColors)) {
+            out.push_back(kit::ColorWords(item.label, color(item.firstColor)));
+            continue;
+        }
+        out.push_back(kit::ColorWords(FormatText(96, LoadResString(IDS_COMPARE_FROM), item.label.c_str()),
+                                      color(item.firstColor)));
+        out.push_back(kit::ColorWords(FormatText(96, LoadResString(IDS_COMPARE_TO), item.label.c_str()),
+                                      color(item.secondColor)));
+    }
+    return out;
+}
+
 BOOL ThemePage::Save(Store& store) {
     for (const auto& value : colors_)
         if (value) store.WriteDword(Where(*value), value->value);

@@ -63,6 +63,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
     std::optional<BOOL> OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    std::vector<SettingWords> DescribeStore(Store& store) override;
 
 private:
     void AddItem(UINT labelId, WORD maskId, int flags, int firstColor, int secondColor, int gradientStart,

@@ -119,14 +119,16 @@ TEST_F(RefusedWrites, ApplyThatCannotRecordTheNameSaysTheDeviceWasNotWritten) {
     ReadOnlyKey program(HKEY_LOCAL_MACHINE, L"Orvanel");
     ASSERT_TRUE(program.locked());
     ModalScript boxes;
-    boxes.Press(IDOK).Press(IDNO);
+    boxes.Press(IDYES).Press(IDOK).Press(IDNO);
     Command(IDM_APPLY);
-    ASSERT_EQ(boxes.seen().size(), 2u);
-    EXPECT_EQ(boxes.seen()[0].caption, L"Error");
-    EXPECT_EQ(boxes.seen()[0].text,
+    ASSERT_EQ(boxes.seen().size(), 3u);
+    EXPECT_NE(boxes.seen()[0].text.find(L"could not be kept as \"Before Apply\""), std::wstring::npos)
+        << "nowhere to keep the device's settings: asked first";
+    EXPECT_EQ(boxes.seen()[1].caption, L"Error");
+    EXPECT_EQ(boxes.seen()[1].text,
               L"Configuration \"Original\" could not be recorded as the applied one, so it was not written to the "
               L"device.");
-    EXPECT_EQ(boxes.seen()[1].text, kResetText) << "another configuration: the question as always";
+    EXPECT_EQ(boxes.seen()[2].text, kResetText) << "another configuration: the question as always";
     EXPECT_NE(MenuItems().find(L"*Current"), std::wstring::npos);
 }
 

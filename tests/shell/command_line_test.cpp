@@ -137,7 +137,13 @@ TEST_F(Commands, EachCommandWorksOnTheSeededDeviceWithoutAWindow) {
 
     EXPECT_EQ(Run(L"/help"), kCommandDone);
     EXPECT_EQ(lines.rfind("Usage: orvanel COMMAND", 0), 0u) << lines;
-    EXPECT_EQ(Run(L"/compare Base /device"), kCommandFailed);
+    // Compare: nothing while the device holds Base, a line for each setting that differs after.
+    EXPECT_EQ(Run(L"/compare Base /device"), kCommandDone) << lines;
+    EXPECT_EQ(lines, "");
+    SetLiveDword(kTuned[0], kTuned[0].tuned);
+    EXPECT_EQ(Run(L"/compare Base"), kCommandDone) << lines;
+    EXPECT_EQ(lines, "Page | Setting | Base | Device\r\nSize | Vertical scrollbar width | " + std::to_string(kept_[0]) +
+                         " pixels | 21 pixels\r\n");
 
     EXPECT_EQ(windowsMade, 0) << "no command makes a window, a menu bar or a message box";
 }

@@ -44,6 +44,12 @@
 // yardsticks' again. The per-font row is the loaded lookup less the seeded one, over the 121
 // files added.
 //
+// Then one more start times Tools > Compare... with the device N times, one Apply, and Undo Apply
+// N times (each after one not counted): Compare from OK on the choice of the other side until the
+// list is up, Undo from Yes at its confirmation until the reset question is up (answered No).
+// The Apply is of the configuration the device has applied, so the device keeps its settings;
+// a "Before Apply" that was not there before is removed again, and the applied name put back.
+//
 // With --nothing PATH (a program that starts and ends at once), N runs each of it and of two
 // commands of Orvanel, timed from CreateProcess until the process has ended: "/apply NAME" of
 // the configuration the device has applied (so the device keeps its settings) and "/export NAME
@@ -423,6 +429,78 @@ bool TimeSwitches(Program& program, const std::wstring& cwd, int runs, std::vect
     return CloseProgram(child, seen) && ok;
 }
 
+// A dialog box of the process other than its sheet and other than `other`, waited for; or null.
+HWND WaitForDialog(DWORD pid, HWND other = nullptr) {
+    for (double start = NowMs(); NowMs() - start < kReadyTimeoutMs; Sleep(0)) {
+        HWND found = OpenDialog(pid);
+        if (found && found != other) return found;
+    }
+    return nullptr;
+}
+
+// Presses a button of a dialog box and waits until the box is gone.
+bool Press(HWND dialog, int button) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    for (double start = NowMs(); IsWindow(dialog) && NowMs() - start < kReadyTimeoutMs;) Sleep(0);
+    return !IsWindow(dialog);
+}
+
+// Starts Orvanel once and times `runs` Compares with the device (Tools > Compare..., the device
+// chosen: from OK on the choice until the list is up and has answered a WM_NULL), then one Apply
+// that keeps "Before Apply", and `runs` Undo Applies (from Yes at the confirmation until the
+// reset question is up); each after one not counted. The reset is never accepted, and a "Before
+// Apply" the device did not hold before is removed afterwards.
+bool TimeCompareAndUndo(Program& program, const std::wstring& cwd, int runs, std::vector<double>& compares,
+                        std::vector<double>& undos) {
+    constexpr UINT kApply = 40005, kCompare = 40020, kUndoApply = 40021;
+    constexpr wchar_t kKept[] = L"Orvanel\\Before Apply";
+    HKEY probe = nullptr;
+    const bool hadKept = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKept, 0, KEY_READ, &probe) == ERROR_SUCCESS;
+    if (probe) RegCloseKey(probe);
+    // An undo records "Before Apply" as the applied configuration: the device's own goes back after.
+    wchar_t applied[260] = {};
+    DWORD appliedBytes = sizeof(applied);
+    const bool hadApplied = RegGetValueW(HKEY_LOCAL_MACHINE, L"Orvanel", L"CurrName", RRF_RT_REG_SZ, nullptr, applied,
+                                         &appliedBytes) == ERROR_SUCCESS;
+    ChildProcess child;
+    Windows seen;
+    bool ok = StartReady(program, cwd, child, seen);
+    const DWORD pid = child.id();
+    for (int i = 0; ok && i <= runs; ++i) {
+        PostMessageW(seen.main, WM_COMMAND, kCompare, 0);
+        HWND sides = WaitForDialog(pid);
+        ok = sides != nullptr;
+        const double start = NowMs();
+        ok = ok && Press(sides, IDOK);   // the first side: the device as it is now
+        HWND list = ok ? WaitForDialog(pid) : nullptr;
+        DWORD_PTR result = 0;
+        ok = list && SendMessageTimeoutW(list, WM_NULL, 0, 0, SMTO_NORMAL, kReadyTimeoutMs, &result);
+        if (ok && i > 0) compares.push_back(NowMs() - start);
+        ok = ok && Press(list, IDOK);
+    }
+    if (!ok) std::fprintf(stderr, "bench: Compare with the device could not be timed\n");
+    // One Apply of the configuration being edited keeps the device's settings; the device keeps
+    // its own, as that configuration is the applied one.
+    ok = ok && SendAndWait(seen.main, WM_COMMAND, kApply, 0) && !OpenDialog(pid);
+    for (int i = 0; ok && i <= runs; ++i) {
+        PostMessageW(seen.main, WM_COMMAND, kUndoApply, 0);
+        HWND confirm = WaitForDialog(pid);
+        const double start = NowMs();
+        ok = confirm && Press(confirm, IDYES);
+        HWND reset = ok ? WaitForDialog(pid, confirm) : nullptr;
+        ok = reset != nullptr;
+        if (ok && i > 0) undos.push_back(NowMs() - start);
+        ok = ok && Press(reset, IDNO);
+    }
+    if (!ok) std::fprintf(stderr, "bench: Undo Apply could not be timed\n");
+    const bool closed = CloseProgram(child, seen);
+    if (!hadKept) RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKept);
+    if (hadApplied)
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Orvanel", L"CurrName", REG_SZ, applied,
+                        static_cast<DWORD>((wcslen(applied) + 1) * sizeof(wchar_t)));
+    return closed && ok;
+}
+
 // Times `runs` imports of the file at `path`, which `write` makes anew before each (after one
 // not counted), each in a fresh start.
 bool TimeImports(Program& program, const std::wstring& cwd, const std::wstring& path, bool (*write)(const std::wstring&),
@@ -691,6 +769,8 @@ int wmain(int argc, wchar_t** argv) {
     if (ok) ok = TimeFontLookup(orvanel, cwd, runs, lookups);
     std::vector<double> repaints[kPreviews], roundTrips;
     if (ok) ok = TimeRepaints(orvanel, cwd, runs, repaints, roundTrips);
+    std::vector<double> compares, undos;
+    if (ok) ok = TimeCompareAndUndo(orvanel, cwd, runs, compares, undos);
     std::vector<double> commandApplies, commandExports, nothingRuns;
     if (ok && !nothing.empty()) ok = TimeCommands(orvanel.path, nothing, cwd, runs, commandApplies, commandExports, nothingRuns);
 
@@ -726,6 +806,8 @@ int wmain(int argc, wchar_t** argv) {
     PrintRow("font lookup, 8 fonts (ms)", lookups, {}, "");
     for (int p = 0; p < kPreviews; ++p) PrintRow(kPreviewPages[p].row, repaints[p], {}, "2");
     PrintRow("message round trip (ms)", roundTrips, {}, "");
+    PrintRow("compare with the device (ms)", compares, {}, "50");
+    PrintRow("undo apply (ms)", undos, {}, "50");
     // Against a program that does nothing (printed as n/a without --nothing).
     PrintRow("/apply, start-to-exit (ms)", commandApplies, nothingRuns, "1.5");
     PrintRow("/export, start-to-exit (ms)", commandExports, nothingRuns, "1.5");

@@ -471,6 +471,15 @@ HWND WaitForDialog(HWND owner, HWND gone = nullptr) {
     return nullptr;
 }
 
+// A window of this thread's process chain with this caption, waited for up to 5 seconds.
+HWND WaitForCaption(const wchar_t* caption) {
+    for (int i = 0; i < 100; ++i) {
+        if (HWND found = FindWindowW(nullptr, caption)) return found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
 // Photographs Tools > Export's dialog with a name typed in (7-export), saves that file, and
 // photographs Tools > Import's dialog listing it (8-import); the file is removed again. A file of
 // that name the device held already is left alone (the Export is cancelled instead).
@@ -500,6 +509,43 @@ bool ShootFileDialogs(HWND main, HWND sheet, const Options& options) {
         LetItSettle(sheet, 200);
     }
     if (ours) DeleteFileW(sample.c_str());
+    return ok;
+}
+
+// Tools > Compare... with the device, after an edit on the Size page (caption height 30) and two
+// on the Misc page, as a user makes them; the list is photographed as "9-compare". The edits stay
+// in the program, which is closed without saving.
+bool TakeCompareShot(HWND main, HWND sheet, const Options& options) {
+    constexpr int kCompareCommand = 40020, kSizePage = 1, kMiscPage = 4;
+    constexpr int kSizeValue = 1032, kMiscWindowAnimation = 1034, kMiscBrowserSize = 1032;
+    DWORD_PTR done = 0;
+    SendMessageTimeoutW(sheet, PSM_SETCURSEL, kSizePage, 0, SMTO_ABORTIFHUNG, 5000, &done);
+    HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    SetDlgItemTextW(page, kSizeValue, L"30");
+    SendMessageTimeoutW(sheet, PSM_SETCURSEL, kMiscPage, 0, SMTO_ABORTIFHUNG, 5000, &done);
+    page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    SendDlgItemMessageW(page, kMiscWindowAnimation, BM_CLICK, 0, 0);
+    SendDlgItemMessageW(page, kMiscBrowserSize, CB_SETCURSEL, 5, 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(kMiscBrowserSize, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, kMiscBrowserSize)));
+    PostMessageW(main, WM_COMMAND, kCompareCommand, 0);
+    HWND sides = WaitForCaption(L"Compare with");
+    if (!sides) {
+        Fail("Tools > Compare... showed no choice");
+        return false;
+    }
+    PostMessageW(sides, WM_COMMAND, IDOK, 0);   // the device, the first line
+    HWND list = WaitForCaption(L"Compare");
+    if (!list) {
+        Fail("Compare showed no list");
+        return false;
+    }
+    LetItSettle(list, 700);
+    const std::wstring path = options.shotDir + L"\\9-compare.bmp";
+    const bool ok = SaveScreen(path);
+    if (!ok) Fail("cannot write", path);
+    PostMessageW(list, WM_COMMAND, IDOK, 0);
+    LetItSettle(main, 300);
     return ok;
 }
 
@@ -543,6 +589,7 @@ bool TakeShots(HWND main, const Options& options) {
         }
     }
     if (ok && namedByTabs && sheet) ok = ShootFileDialogs(main, sheet, options);
+    if (ok && sheet) ok = TakeCompareShot(main, sheet, options);
     PostMessageW(main, WM_CLOSE, 0, 0);
     return ok;
 }
