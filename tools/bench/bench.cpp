@@ -19,8 +19,9 @@
 //
 // With --config-file, N more starts of Orvanel (and a first one not counted) each time one full
 // export and one full import of a configuration file at PATH: the driver sends the menu command
-// (Tools > Export 40008, Import 40009), gives the file dialog PATH's name (PATH must lie in
-// \My Documents) and presses OK, and times from the dialog's end until the program is back in its
+// (Tools > Export 40008, Import 40009), gives the Save dialog PATH's name (PATH must lie in
+// \My Documents), picks it in the Open dialog (where it must be the only configuration file
+// listed) and presses OK, and times from the dialog's end until the program is back in its
 // message loop (a WM_NULL sent to it returns): the program's own work. What the file dialog
 // itself does on OK (the device's dialog checks the name and the folder) is the row "file
 // dialog's OK", from OK until it is gone.
@@ -235,14 +236,22 @@ double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& p
     PostMessageW(main, WM_COMMAND, command, 0);
     HWND dialog = nullptr;
     for (double start = NowMs(); !dialog && NowMs() - start < kReadyTimeoutMs; Sleep(1)) dialog = OpenDialog(pid);
-    if (!dialog) return -1;
+    if (!dialog) {
+        std::fprintf(stderr, "bench: menu command %u showed no file dialog\n", command);
+        return -1;
+    }
     // Save: the file's name typed in (its folder is \My Documents, the dialog's first choice).
-    // Open: the file picked in the list by typing its name, as on a keyboard.
+    // Open: the first file of the list picked with the Home key, as on a keyboard; the list must
+    // hold that file alone (the list's texts cannot be read from another process).
     const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
     if (HWND edit = GetDlgItem(dialog, kFileNameEdit)) {
         SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
     } else if (HWND list = GetDlgItem(dialog, kFileList)) {
-        for (wchar_t c : name) SendMessageW(list, WM_CHAR, c, 0);
+        if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != 1) {
+            std::fprintf(stderr, "bench: the Open dialog lists other files than %ls\n", name.c_str());
+            return -1;
+        }
+        SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
     } else {
         return -1;
     }
@@ -252,8 +261,10 @@ double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& p
     while (IsWindow(dialog) && NowMs() - start < kReadyTimeoutMs) Sleep(0);
     const double gone = NowMs();
     DWORD_PTR result = 0;
-    if (IsWindow(dialog) || !SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kReadyTimeoutMs, &result))
+    if (IsWindow(dialog) || !SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kReadyTimeoutMs, &result)) {
+        std::fprintf(stderr, "bench: the file dialog of menu command %u did not end on OK\n", command);
         return -1;
+    }
     double elapsed = NowMs() - gone;
     if (dialogMs) *dialogMs = gone - start;
     if (HWND box = OpenDialog(pid)) {   // an error message instead of the work done
