@@ -12,6 +12,15 @@ constexpr wchar_t kKeptMarker[] = L"KeptBefore";
 
 std::wstring KeptKey() { return StoreKeyOf(KeptConfigName()); }
 
+// Writes the kept configuration's marker anew; false when there is no kept configuration of ours
+// or the registry refuses.
+bool MarkKept(std::wstring_view whileApplied) {
+    if (!HasKeptConfig()) return false;
+    const std::wstring marker(whileApplied);
+    return SetRegistryValue(HKEY_LOCAL_MACHINE, KeptKey(), kKeptMarker, REG_SZ, marker.c_str(),
+                            static_cast<DWORD>((marker.size() + 1) * sizeof(wchar_t))) != FALSE;
+}
+
 DWORD StoredConfigCount() {
     RegKey program;
     DWORD count = 0;
@@ -31,15 +40,18 @@ void ApplyKeeping(Session& session, const wchar_t* name, bool deviceChanges) {
     bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || !SameName(applied, chosen);
 
     const MemoryStore device = CaptureDevice(session);
-    if (!KeepDeviceSettings(device, applied) &&
+    // Applying "Before Apply" itself saves the pages over it, so what the device had goes there
+    // only afterwards; before, its marker is written again to learn that the key takes writes.
+    const bool undoing = SameNameIgnoringCase(chosen, KeptConfigName());
+    const bool canKeep = undoing ? MarkKept(applied) : KeepDeviceSettings(device, applied);
+    if (!canKeep &&
         session.ShowMessage(LoadResString(IDS_NO_WAY_BACK), LoadResString(IDS_ATTENTION),
-                    MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) != IDYES)
+                            MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) != IDYES)
         return;
 
     const bool recorded = WriteCurrName(chosen) != FALSE;
     SaveConfig(session, chosen);
-    // Applying "Before Apply" itself saved the pages over it: what the device had goes there again.
-    if (SameNameIgnoringCase(chosen, KeptConfigName())) {
+    if (undoing && canKeep) {
         KeepDeviceSettings(device, applied);
         RebuildConfigMenu(session, nullptr);
     }

@@ -10,7 +10,7 @@
 
 // Writes the configuration to the device as the applied one. Before anything reaches the device,
 // its settings are kept as "Before Apply"; when they cannot be, the user is asked (through
-// session.Ask) whether to go on without a way back, and No writes nothing.
+// session.ShowMessage) whether to go on without a way back, and No writes nothing.
 void ApplyConfig(Session& session, const wchar_t* name);
 void OfferReset(Session& session);
 void ResetDevice();

@@ -206,7 +206,8 @@ TEST_F(Compare, TheCommandShowsTheListOrNoDifferencesFullScreen) {
     RECT screen = {};
     auto readList = [&](HWND dialog) {
         HWND list = GetDlgItem(dialog, IDC_COMPARE_LIST);
-        noneShown = IsWindowVisible(GetDlgItem(dialog, IDC_COMPARE_NONE)) != FALSE;
+        // The box itself may not be on screen yet: the label's own style says whether it shows.
+        noneShown = (GetWindowLongW(GetDlgItem(dialog, IDC_COMPARE_NONE), GWL_STYLE) & WS_VISIBLE) != 0;
         GetWindowRect(dialog, &screen);
         rows.clear();
         for (int i = 0; i < ListView_GetItemCount(list); ++i) {
