@@ -88,8 +88,7 @@ private:
 // A file being written: the records in the order written, appended to the file in one go.
 class FileWriter final : public FileWriteStore {
 public:
-    FileWriter(std::wstring key, HWND owner, FileErrorReport report)
-        : key_(std::move(key)), owner_(owner), report_(std::move(report)) {}
+    FileWriter(std::wstring key, FileErrorReport report) : key_(std::move(key)), report_(std::move(report)) {}
     ~FileWriter() override { Commit(); }
     const std::wstring& Key() const override { return key_; }
 
@@ -130,7 +129,6 @@ private:
     const wchar_t* Path() const { return key_.c_str() + 1; }
     void Report(DWORD error) const {
         if (report_) report_(FileErrorText(IDS_FILE_ERROR_DOT, static_cast<int>(error)));
-        else ShowFileError(owner_, IDS_FILE_ERROR_DOT, static_cast<int>(error));
     }
     bool Append(const ValueRef& v, const void* data, size_t size) {
         if (committed_) return false;
@@ -140,7 +138,6 @@ private:
     }
 
     std::wstring key_;
-    HWND owner_;
     FileErrorReport report_;
     std::wstring text_;
     bool committed_ = false;
@@ -160,12 +157,8 @@ std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYT
     return std::make_unique<FileReadStore>(std::move(key), content);
 }
 
-std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, HWND owner) {
-    return std::make_unique<FileWriter>(std::move(key), owner, nullptr);
-}
-
 std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, FileErrorReport report) {
-    return std::make_unique<FileWriter>(std::move(key), nullptr, std::move(report));
+    return std::make_unique<FileWriter>(std::move(key), std::move(report));
 }
 
 std::unique_ptr<Store> OpenStore(std::wstring_view storeKey, HWND owner) {

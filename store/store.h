@@ -72,10 +72,9 @@ std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYT
 
 // A configuration file being written: records gather in memory and reach the file, appended
 // to what it holds, at Commit (or when the store goes). A file that cannot be opened is
-// reported once, with "File error #%d.", over `owner`, or handed to `report` as text.
+// reported once, as "File error #%d." handed to `report` (which shows it; null: not told).
 class FileWriteStore;
 using FileErrorReport = std::function<void(const std::wstring& text)>;
-std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, HWND owner);
 std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, FileErrorReport report);
 
 class FileWriteStore : public Store {
