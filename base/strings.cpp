@@ -38,3 +38,20 @@ void CopyText(wchar_t* buffer, size_t chars, std::wstring_view text) {
     if (n) wmemcpy(buffer, text.data(), n);
     buffer[n] = L'\0';
 }
+
+bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view start) {
+    return text.size() >= start.size() && SameNameIgnoringCase(text.substr(0, start.size()), start);
+}
+
+bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end) {
+    return text.size() >= end.size() && SameNameIgnoringCase(text.substr(text.size() - end.size()), end);
+}
+
+bool IsDeviceName(std::wstring_view name) {
+    std::wstring_view stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
+        if (SameNameIgnoringCase(stem, device)) return true;
+    return stem.size() == 4 && stem[3] >= L'1' && stem[3] <= L'9' &&
+           (StartsWithIgnoringCase(stem, L"COM") || StartsWithIgnoringCase(stem, L"LPT"));
+}

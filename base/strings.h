@@ -21,3 +21,12 @@ bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 // Copies text into a fixed buffer of `chars` characters, cut to fit and always terminated.
 void CopyText(wchar_t* buffer, size_t chars, std::wstring_view text);
+
+// Whether `text` begins (ends) with `start` (`end`), ignoring letter case.
+bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view start);
+bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end);
+
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices, not files, whatever follows
+// the first dot and in any letter case: "\Windows\nul.ttf" takes any copy and keeps nothing.
+// `name` is a file name without its folder.
+bool IsDeviceName(std::wstring_view name);

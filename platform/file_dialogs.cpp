@@ -55,10 +55,6 @@ enum Column { kNameColumn, kFolderColumn, kDateColumn, kSizeColumn, kColumnCount
 
 bool SameLetters(wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); }
 
-bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end) {
-    return text.size() >= end.size() && SameNameIgnoringCase(text.substr(text.size() - end.size()), end);
-}
-
 // A file name against one pattern with "*" and "?", letter case ignored; "*.*" takes any name.
 bool Matches(std::wstring_view name, std::wstring_view pattern) {
     if (pattern == L"*.*" || pattern == L"*") return true;

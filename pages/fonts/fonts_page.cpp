@@ -65,26 +65,6 @@ std::wstring ErrorText(UINT format, DWORD error) {
 
 FontsPage::FontsPage(PageHost& host) : KitPage(host, IDD_FONTS) {}
 
-namespace {
-bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view start) {
-    return text.size() >= start.size() && SameNameIgnoringCase(text.substr(0, start.size()), start);
-}
-bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end) {
-    return text.size() >= end.size() && SameNameIgnoringCase(text.substr(text.size() - end.size()), end);
-}
-
-// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices, not files, whatever follows
-// the first dot: "\Windows\nul.ttf" takes any copy and keeps nothing.
-bool IsDeviceName(std::wstring_view name) {
-    std::wstring_view stem = name.substr(0, name.find(L'.'));
-    while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
-    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
-        if (SameNameIgnoringCase(stem, device)) return true;
-    return stem.size() == 4 && stem[3] >= L'1' && stem[3] <= L'9' &&
-           (StartsWithIgnoringCase(stem, L"COM") || StartsWithIgnoringCase(stem, L"LPT"));
-}
-}  // namespace
-
 bool FontsPage::IsPlainFileName(std::wstring_view name) {
     if (name.empty() || name.size() > kMaxInstallName) return false;
     // The file system drops a trailing dot or space: the name would be another than typed.
