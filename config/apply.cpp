@@ -2,7 +2,7 @@
 
 #include "base/handles.h"
 #include "base/strings.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
 #include "store/registry.h"
@@ -12,14 +12,9 @@ constexpr wchar_t kKeptMarker[] = L"KeptBefore";
 
 std::wstring KeptKey() { return StoreKeyOf(KeptConfigName()); }
 
-// Writes the kept configuration's marker anew; false when there is no kept configuration of ours
-// or the registry refuses.
-bool MarkKept(std::wstring_view whileApplied) {
-    if (!HasKeptConfig()) return false;
-    const std::wstring marker(whileApplied);
-    return SetRegistryValue(HKEY_LOCAL_MACHINE, KeptKey(), kKeptMarker, REG_SZ, marker.c_str(),
-                            static_cast<DWORD>((marker.size() + 1) * sizeof(wchar_t))) != FALSE;
-}
+// Where new kept settings are written whole before they take the kept ones' place: under a name
+// no configuration can have ("@" first), so a draft left by a stopped Apply is nobody's.
+std::wstring KeptDraftKey() { return std::wstring(LoadResString(IDS_PROGRAM_KEY)) + L"\\@" + KeptConfigName(); }
 
 DWORD StoredConfigCount() {
     RegKey program;
@@ -30,50 +25,103 @@ DWORD StoredConfigCount() {
     return count;
 }
 
-// Apply, with the device's settings kept first. An undo writes other settings to the device even
-// when it applies the configuration already applied: `deviceChanges` offers the reset then too.
-void ApplyKeeping(Session& session, const wchar_t* name, bool deviceChanges) {
-    bool pending = session.changeCount != 0 || session.resetCount != 0;
+bool WriteMarker(const std::wstring& key, std::wstring_view whileApplied) {
+    const std::wstring marker(whileApplied);
+    return SetRegistryValue(HKEY_LOCAL_MACHINE, key, kKeptMarker, REG_SZ, marker.c_str(),
+                            static_cast<DWORD>((marker.size() + 1) * sizeof(wchar_t))) != FALSE;
+}
+
+// What the pages write into a configuration, caught in memory; the pages that write the device
+// whatever the store are left out.
+MemoryStore PagesWrite(Session& session) {
+    MemoryStore written;
+    for (SettingsPage* page : session.pages)
+        if (page && !page->SavesToDevice()) page->Save(written);
+    return written;
+}
+
+// Before the device is written: keeps what it holds where the pages write, or asks whether to
+// go on without a way back (refused on No). A device that already holds everything keeps the
+// way back it has: an Apply that changes nothing must not make the last one irreversible.
+Outcome KeepOrAsk(Session& session, const MemoryStore& written, std::wstring_view applied) {
+    auto live = OpenRegistryStore(kSystemStoreKey, true);
+    if (written.HeldBy(*live)) return {};
+    if (KeepDeviceSettings(written.ReadSame(*live), applied)) return {};
+    if (session.Ask(Session::Question::NoWayBack, LoadResString(IDS_NO_WAY_BACK), LoadResString(IDS_ATTENTION),
+                    MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) != IDYES)
+        return Outcome::Refused(LoadResString(IDS_CMD_NO_WAY_BACK));
+    Outcome outcome;
+    outcome.withoutWayBack = true;
+    return outcome;
+}
+
+// Asks the window system to take up the system colours again, and repaints with them.
+void RefreshSystemColors(Session& session) {
+    int scratch[1] = {};
+    SetSysColors(0, scratch, reinterpret_cast<const COLORREF*>(scratch));
+    if (session.sheet)
+        RedrawWindow(session.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+// The pages hold settings kept before an Apply (or edits of them): they go to the device, whose
+// settings are kept in their place first, and the configuration applied when they were kept is
+// the applied and edited one again. The kept configuration itself is never saved into.
+Outcome WriteKeptToDevice(Session& session, const std::wstring& whileApplied) {
+    wchar_t applied[kNameChars] = {};
+    ReadCurrName(applied, sizeof(applied));
+    Outcome outcome = KeepOrAsk(session, PagesWrite(session), applied);
+    if (!outcome.done()) return outcome;
+    outcome.Add(SavePagesToDevice(session));
+
+    const bool known = !whileApplied.empty() && !IsKeptConfig(whileApplied) &&
+                       KeyExists(LoadResString(IDS_PROGRAM_KEY), whileApplied.c_str());
+    if (known) {
+        WriteCurrName(whileApplied.c_str());
+        CopyText(session.activeConfigName, kNameChars, whileApplied);
+    } else {
+        ClearCurrName();   // what the device holds now was applied with no configuration we know
+    }
+    session.changeCount = session.fontFileChangeCount;
+    session.resetCount = session.fontFileChangeCount;
+    RebuildConfigMenu(session, nullptr);
+    session.RefreshTitle();
+    RefreshSystemColors(session);
+    outcome.resetWanted = true;
+    OfferReset(session);
+    return outcome;
+}
+
+}  // namespace
+
+Outcome ApplyConfig(Session& session, const wchar_t* name) {
     wchar_t chosen[kNameChars];
     lstrcpynW(chosen, name ? name : L"", kNameChars);
-    wchar_t applied[kNameChars] = {};
-    bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || !SameName(applied, chosen);
+    if (IsKeptConfig(chosen)) return WriteKeptToDevice(session, KeptWhileApplied());
 
-    const MemoryStore device = CaptureDevice(session);
-    // Applying "Before Apply" itself saves the pages over it, so what the device had goes there
-    // only afterwards; before, its marker is written again to learn that the key takes writes.
-    const bool undoing = SameNameIgnoringCase(chosen, KeptConfigName());
-    const bool canKeep = undoing ? MarkKept(applied) : KeepDeviceSettings(device, applied);
-    if (!canKeep &&
-        session.ShowMessage(LoadResString(IDS_NO_WAY_BACK), LoadResString(IDS_ATTENTION),
-                            MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) != IDYES)
-        return;
+    const bool pending = HasPendingChanges(session);
+    wchar_t applied[kNameChars] = {};
+    const bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || !SameName(applied, chosen);
+    Outcome outcome = KeepOrAsk(session, PagesWrite(session), applied);
+    if (!outcome.done()) return outcome;
 
     const bool recorded = WriteCurrName(chosen) != FALSE;
-    SaveConfig(session, chosen);
-    if (undoing && canKeep) {
-        KeepDeviceSettings(device, applied);
-        RebuildConfigMenu(session, nullptr);
-    }
+    outcome.Add(SaveConfig(session, chosen));
     // Only the applied configuration is written to the device: one the registry would not record
     // as applied never got there.
     wchar_t now[kNameChars] = {};
     if (!recorded && (!ReadCurrName(now, sizeof(now)) || !SameName(now, chosen))) {
         std::wstring text = FormatText(kNameChars * 2, LoadResString(IDS_APPLY_UNRECORDED), chosen);
         session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+        outcome.Add(Outcome::Failed(text));
     }
 
-    // Ask the window system to take up the system colours again, and repaint with them.
-    int scratch[1] = {};
-    SetSysColors(0, scratch, reinterpret_cast<const COLORREF*>(scratch));
-    if (session.sheet)
-        RedrawWindow(session.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-
-    if (pending || appliedChanges || deviceChanges) OfferReset(session);
+    RefreshSystemColors(session);
+    if (pending || appliedChanges) {
+        outcome.resetWanted = true;
+        OfferReset(session);
+    }
+    return outcome;
 }
-}  // namespace
-
-void ApplyConfig(Session& session, const wchar_t* name) { ApplyKeeping(session, name, false); }
 
 const wchar_t* KeptConfigName() { return LoadResString(IDS_KEPT_NAME); }
 
@@ -81,57 +129,63 @@ bool HasKeptConfig() {
     return QueryRegistryString(HKEY_LOCAL_MACHINE, KeptKey(), kKeptMarker, kNameChars * sizeof(wchar_t)).has_value();
 }
 
+bool IsKeptConfig(std::wstring_view name) { return SameNameIgnoringCase(name, KeptConfigName()) && HasKeptConfig(); }
+
 std::wstring KeptWhileApplied() {
     return QueryRegistryString(HKEY_LOCAL_MACHINE, KeptKey(), kKeptMarker, kNameChars * sizeof(wchar_t)).value_or(L"");
 }
 
 MemoryStore CaptureDevice(Session& session) {
-    MemoryStore written;
-    for (SettingsPage* page : session.pages)
-        if (page && !page->SavesToDevice()) page->Save(written);
     auto live = OpenRegistryStore(kSystemStoreKey, true);
-    return written.ReadSame(*live);
+    return PagesWrite(session).ReadSame(*live);
 }
 
 bool KeepDeviceSettings(const MemoryStore& device, std::wstring_view whileApplied) {
-    const std::wstring key = KeptKey();
+    const std::wstring key = KeptKey(), draft = KeptDraftKey();
     if (KeyExists(LoadResString(IDS_PROGRAM_KEY), KeptConfigName())) {
-        if (!HasKeptConfig()) return false;
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
+        if (!HasKeptConfig()) return false;   // a user's own configuration of the name
     } else if (StoredConfigCount() >= static_cast<DWORD>(kMaxConfigs)) {
         return false;
     }
+    // Written whole under the draft's name first: a refusal on the way leaves the kept ones be.
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, draft.c_str());
     // The marker goes first: a key without it would pass for a user's configuration.
-    const std::wstring marker(whileApplied);
-    bool kept = SetRegistryValue(HKEY_LOCAL_MACHINE, key, kKeptMarker, REG_SZ, marker.c_str(),
-                                 static_cast<DWORD>((marker.size() + 1) * sizeof(wchar_t))) != FALSE;
+    bool kept = WriteMarker(draft, whileApplied);
     if (kept) {
-        auto store = OpenRegistryStore(key, false);
+        auto store = OpenRegistryStore(draft, false);
         kept = device.CopyTo(*store);
     }
-    if (!kept) DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
+    if (kept) {
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
+        kept = CopyKeyTree(draft.c_str(), key.c_str(), HKEY_LOCAL_MACHINE);
+        if (!kept) DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
+    }
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, draft.c_str());
     return kept;
 }
 
-void UndoApply(Session& session) {
-    if (!HasKeptConfig()) return;
-    std::wstring before = KeptWhileApplied();
-    if (before.empty()) before = KeptConfigName();
-    const std::wstring question = FormatText(kNameChars * 3, LoadResString(IDS_UNDO_QUESTION), before.c_str());
-    if (session.ShowMessage(question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNO) != IDYES) return;
-    if (!AskToSaveChanges(session)) return;
+Outcome UndoApply(Session& session) {
+    if (!HasKeptConfig()) return Outcome::Refused(LoadResString(IDS_NOTHING_KEPT));
+    const std::wstring whileApplied = KeptWhileApplied();
+    // Named only when the kept settings were taken while a configuration we know was applied.
+    const std::wstring question =
+        whileApplied.empty() || IsKeptConfig(whileApplied)
+            ? std::wstring(LoadResString(IDS_UNDO_QUESTION_UNNAMED))
+            : FormatText(kNameChars * 3, LoadResString(IDS_UNDO_QUESTION), whileApplied.c_str());
+    if (session.Ask(Session::Question::UndoApply, question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNO) != IDYES)
+        return Outcome::Refused(question);
+    Outcome outcome = AskToSaveChanges(session);
+    if (outcome.state == Outcome::State::Refused) return outcome;
 
     auto kept = OpenStore(KeptKey(), session.sheet);
     LoadPagesFrom(session, *kept);
-    CopyText(session.activeConfigName, kNameChars, KeptConfigName());
-    session.changeCount = session.fontFileChangeCount;
-    session.resetCount = session.fontFileChangeCount;
-    session.RefreshTitle();
-    ApplyKeeping(session, KeptConfigName(), true);
+    outcome.Add(WriteKeptToDevice(session, whileApplied));
+    return outcome;
 }
 
 void OfferReset(Session& session) {
-    if (session.ShowMessage(LoadResString(IDS_RESET_QUESTION), LoadResString(IDS_ATTENTION), MB_YESNO) == IDYES)
+    if (session.Ask(Session::Question::Reset, LoadResString(IDS_RESET_QUESTION), LoadResString(IDS_ATTENTION),
+                    MB_YESNO) == IDYES)
         ResetDevice();
 }
 

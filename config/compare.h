@@ -1,10 +1,12 @@
-// Compare: the settings in which the configuration being edited differs from another side (the
-// device, a stored configuration, a configuration file), in the pages' own words.
+// Compare: the settings in which two sides differ, in the pages' own words.
 //
-// Both sides are described by the same code: every page describes a store through the table
-// rows and codecs that load and save it. The edited side is what the pages' Save writes, caught
-// in memory; the other side is read straight from its store at the same places, so neither the
-// pages, nor the stores, nor the counters or the title change.
+// Two sides are the same exactly when every value the pages write holds the same type and the
+// same bytes on both, or is missing on both; nothing else decides it. The places are those the
+// pages' Save writes. Each side is a store read as stored: a configuration, the device, a file,
+// or the edited side, which is what the pages' Save writes, caught in memory. Only the words
+// come from the pages: every page describes a store through the table rows and codecs that load
+// and save it, and where two different values would read the same, the line also shows what is
+// stored. Neither the pages, nor the stores, nor the counters or the title change.
 #pragma once
 #include <windows.h>
 
@@ -22,15 +24,10 @@ struct Difference {
     COLORREF hereColor = 0xFFFFFFFF, thereColor = 0xFFFFFFFF;   // swatches of colour settings
 };
 
-// The settings in which what the session's pages hold differs from what the store that
-// `otherKey` names holds ("SYSTEM", "Orvanel\<name>" or "@<path>"). Changes nothing: not the
-// pages, not the stores, not the counters or the title.
+// The settings in which `here` differs from `there`, page by page in list order. The input
+// methods, which no configuration holds, are compared only by the pages against the device.
+std::vector<Difference> CompareStores(Session& session, Store& here, Store& there);
+// What the session's pages hold against the store that `otherKey` names ("SYSTEM",
+// "Orvanel\<name>" or "@<path>"), or against a store already open.
 std::vector<Difference> CompareWith(Session& session, std::wstring_view otherKey);
-// The same against a store already open.
 std::vector<Difference> CompareWithStore(Session& session, Store& other);
-
-// Tools > Compare...: asks for the other side, then shows the differences full screen.
-void CompareCommand(Session& session);
-// The list of differences, modal over the sheet, with the two sides' names over its columns.
-void ShowDifferences(Session& session, const std::vector<Difference>& differences, const std::wstring& hereName,
-                     const std::wstring& thereName);

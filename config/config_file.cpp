@@ -6,7 +6,7 @@
 
 #include "base/handles.h"
 #include "base/strings.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "resources/resource.h"
 #include "store/config_codec.h"
 #include "store/file_values.h"
@@ -49,18 +49,17 @@ void ReportFileError(Session& session, const std::wstring& text) {
 
 // The searched part of a configuration file; nullopt, said through the session, when the file
 // cannot be read or is no configuration file.
-std::optional<std::vector<BYTE>> ReadConfigFile(Session& session, const wchar_t* path) {
+std::optional<std::vector<BYTE>> ReadConfigFile(Session& session, const wchar_t* path, std::wstring* why = nullptr) {
     auto content = ReadFileHead(path, kSearchBytes);
-    if (!content) {
-        ReportFileError(session, FileErrorText(IDS_CANT_OPEN, path));
-        return std::nullopt;
-    }
+    std::wstring fault;
     // The tag test looks at the first 32 code units; a shorter file reads as zeros there.
-    if (!HasConfigFileTag(content->data(), content->size(), LoadResString(IDS_FILE_TAG))) {
-        ReportFileError(session, LoadResString(IDS_INVALID_FILE));
-        return std::nullopt;
-    }
-    return content;
+    if (!content) fault = FileErrorText(IDS_CANT_OPEN, path);
+    else if (!HasConfigFileTag(content->data(), content->size(), LoadResString(IDS_FILE_TAG)))
+        fault = LoadResString(IDS_INVALID_FILE);
+    if (fault.empty()) return content;
+    ReportFileError(session, fault);
+    if (why) *why = fault;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -71,12 +70,19 @@ void ExportConfig(Session& session) {
     ExportConfigTo(session, path);
 }
 
-bool ExportConfigTo(Session& session, const wchar_t* path) {
+Outcome ExportConfigTo(Session& session, const wchar_t* path) {
+    const std::wstring_view fileName = std::wstring_view(path).substr(std::wstring_view(path).find_last_of(L"\\/:") + 1);
+    if (IsDeviceName(fileName)) {
+        std::wstring text = FormatText(kPathChars * 2, LoadResString(IDS_DEVICE_FILE_NAME), std::wstring(fileName).c_str());
+        ReportFileError(session, text);
+        return Outcome::Refused(text);
+    }
     {
         FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
-            ReportFileError(session, FileErrorText(IDS_CANT_WRITE, path));
-            return false;
+            std::wstring text = FileErrorText(IDS_CANT_WRITE, path);
+            ReportFileError(session, text);
+            return Outcome::Failed(text);
         }
         // The header goes without its NUL: the records follow it directly.
         const std::wstring header = LoadResString(IDS_FILE_HEADER);
@@ -86,21 +92,33 @@ bool ExportConfigTo(Session& session, const wchar_t* path) {
             // No room even for the header: no file is left, and the pages are not asked.
             file.reset();
             DeleteFileW(path);
-            ReportFileError(session, FileErrorText(IDS_FILE_ERROR_DOT, static_cast<int>(error)));
-            return false;
+            std::wstring text = FileErrorText(IDS_FILE_ERROR_DOT, static_cast<int>(error));
+            ReportFileError(session, text);
+            return Outcome::Failed(text);
         }
     }
 
     // Every page's Save gathers its records; they reach the file in one write.
-    SaveConfig(session, (std::wstring(L"@") + path).c_str());
-    return true;
+    Outcome outcome = SaveConfig(session, (std::wstring(L"@") + path).c_str());
+    if (!outcome.done()) return outcome;
+    // What the file system took must read back as the file written: a name that is no file (a
+    // device, a pipe) swallows everything and keeps nothing.
+    auto written = ReadFileHead(path, kTagCheckBytes);
+    if (!written || !HasConfigFileTag(written->data(), written->size(), LoadResString(IDS_FILE_TAG))) {
+        std::wstring text = FormatText(kPathChars * 3, LoadResString(IDS_EXPORT_NOT_WRITTEN),
+                                       session.activeConfigName, path);
+        ReportFileError(session, text);
+        return Outcome::Failed(text);
+    }
+    return outcome;
 }
 
 namespace {
 
 // Loads every page from a file already read and checked, into the configuration being edited.
-bool ImportChosen(Session& session, ChosenConfigFile chosen) {
-    if (!AskToSaveChanges(session)) return false;
+Outcome ImportChosen(Session& session, ChosenConfigFile chosen) {
+    Outcome outcome = AskToSaveChanges(session);
+    if (outcome.state == Outcome::State::Refused) return outcome;
     auto store = OpenFileStoreForReading(chosen.storeKey, std::move(chosen.head));
     LoadPagesFrom(session, *store);
     // The imported settings belong to no configuration yet: mark them unsaved.
@@ -108,7 +126,7 @@ bool ImportChosen(Session& session, ChosenConfigFile chosen) {
     session.resetCount = 1;
     session.RefreshTitle();
     RebuildConfigMenu(session, nullptr);
-    return true;
+    return outcome;
 }
 
 }  // namespace
@@ -127,8 +145,15 @@ void ImportConfig(Session& session) {
 
 bool IsConfigFile(Session& session, const wchar_t* path) { return ReadConfigFile(session, path).has_value(); }
 
-bool ImportConfigFrom(Session& session, const wchar_t* path) {
+std::unique_ptr<Store> OpenConfigFile(Session& session, const wchar_t* path) {
     auto content = ReadConfigFile(session, path);
-    if (!content) return false;
+    if (!content) return nullptr;
+    return OpenFileStoreForReading(std::wstring(L"@") + path, std::move(*content));
+}
+
+Outcome ImportConfigFrom(Session& session, const wchar_t* path) {
+    std::wstring why;
+    auto content = ReadConfigFile(session, path, &why);
+    if (!content) return Outcome::Failed(why);
     return ImportChosen(session, {std::wstring(L"@") + path, std::move(*content)});
 }

@@ -35,7 +35,11 @@ void Session::NoteColorChoice() {
 }
 
 int Session::ShowMessage(const wchar_t* text, const wchar_t* caption, UINT type) {
-    if (messageSink) return messageSink(text, caption, type);
+    return Ask(Question::None, text, caption, type);
+}
+
+int Session::Ask(Question question, const wchar_t* text, const wchar_t* caption, UINT type) {
+    if (messageSink) return messageSink(text, caption, type, question);
     return MessageBoxW(sheet, text, caption, type);
 }
 

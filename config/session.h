@@ -68,12 +68,22 @@ public:
     FileDialogFn saveFileDialog;
     FileDialogFn openFileDialog;
     HMENU toolsMenu = nullptr;              // the Tools drop-down (Undo Apply is greyed there)
+    // The questions the store asks, by what they ask: a caller that answers them itself answers
+    // by this, never by their words.
+    enum class Question {
+        None,          // a message: only OK
+        SaveChanges,   // "Save changes?" before the pages take other settings
+        Reset,         // the reset offer after the device was written
+        NoWayBack,     // whether to write the device although its settings could not be kept
+        UndoApply,     // the confirmation of Undo Apply
+    };
     // How the store's messages and questions reach the user: a message box over the sheet, or,
     // when set, a caller that shows and answers them itself (the command line). Returns the
     // button pressed, as MessageBoxW does.
-    using MessageFn = std::function<int(const wchar_t* text, const wchar_t* caption, UINT type)>;
+    using MessageFn = std::function<int(const wchar_t* text, const wchar_t* caption, UINT type, Question question)>;
     MessageFn messageSink;
     int ShowMessage(const wchar_t* text, const wchar_t* caption, UINT type);
+    int Ask(Question question, const wchar_t* text, const wchar_t* caption, UINT type);
 
 private:
     std::vector<std::unique_ptr<SettingsPage>> owned_;

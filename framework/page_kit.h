@@ -95,6 +95,9 @@ struct Setting {
     const wchar_t* format = nullptr;
     int shownOffset = 0;
     const NumberForm* shownForm = nullptr;   // a number kept as stored, shown in this form
+    // Further values of the same subkey that the row's line speaks for (values written from the
+    // row's own, with no line of their own); null-terminated.
+    const wchar_t* const* covers = nullptr;
 
     ValueRef Ref() const { return {live, subkey, name}; }
     // A stored number in words, read as loading would read it; nullopt for a missing one.
@@ -184,6 +187,7 @@ template <class Page>
 std::vector<SettingWords> DescribeSettings(const Page& page, Store& store, std::span<const Setting<Page>> table) {
     std::vector<SettingWords> out;
     for (const Setting<Page>& s : table) {
+        const size_t first = out.size();
         if (s.group && s.group->describe) {
             s.group->describe(page, store, s.subkey, s.index, out);
         } else if (s.binary && s.binary->describe) {
@@ -193,6 +197,18 @@ std::vector<SettingWords> DescribeSettings(const Page& page, Store& store, std::
         } else if (s.label && s.text && s.text->describe) {
             out.push_back({{}, LoadResString(s.label), s.text->describe(store.ReadString(s.Ref(), s.text->maxBytes))});
         }
+        if (out.size() == first) continue;
+        // The places the row's lines speak for: its own value, or every value its group writes.
+        std::vector<std::pair<std::wstring, std::wstring>> places;
+        if (s.group) {
+            MemoryStore written;
+            s.group->save(page, written, s.subkey, s.index);
+            for (const MemoryStore::Value& v : written.values()) places.emplace_back(v.subkey, v.name);
+        } else {
+            places.emplace_back(s.subkey ? s.subkey : L"", s.name ? s.name : L"");
+        }
+        for (const wchar_t* const* also = s.covers; also && *also; ++also) places.emplace_back(s.subkey, *also);
+        for (size_t i = first; i < out.size(); ++i) out[i].places = places;
     }
     return out;
 }

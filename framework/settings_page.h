@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "framework/page_host.h"
@@ -50,6 +51,9 @@ struct SettingWords {
     std::optional<std::wstring> value;     // nullopt: the store lacks it
     COLORREF color = 0xFFFFFFFF;           // the colour of a colour setting, else none
     UINT absentText = 0;                   // what a side without this line shows (0: "missing")
+    // The stored values the line speaks for, as subkey and value name. A line with places is
+    // shown exactly when one of them differs; a line without is told apart by its words.
+    std::vector<std::pair<std::wstring, std::wstring>> places = {};
 };
 
 class SettingsPage {

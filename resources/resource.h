@@ -79,6 +79,18 @@
 #define IDS_NO_WAY_BACK        3632
 #define IDS_UNDO_QUESTION      3633
 
+// Compare on stored values, the kept configuration's protection, device names as file names.
+#define IDS_COMPARE_STORED       3640
+#define IDS_COMPARE_STORED_NAMED 3641
+#define IDS_COMPARE_STORED_TEXT  3642
+#define IDS_COMPARE_STORED_BYTES 3643
+#define IDS_COMPARE_STORED_TYPE  3644
+#define IDS_UNDO_QUESTION_UNNAMED 3645
+#define IDS_KEPT_READ_ONLY       3646
+#define IDS_DEVICE_FILE_NAME     3647
+#define IDS_NOTHING_KEPT         3648
+#define IDS_EXPORT_NOT_WRITTEN   3649
+
 // The command line (orvanel /list, /capture, /export, /import, /compare, /apply, /help).
 #define IDS_CMD_USAGE          3700
 #define IDS_CMD_NO_COMMAND     3701
@@ -101,6 +113,11 @@
 #define IDS_CMD_NAME_FROM_FILE 3718
 #define IDS_CMD_ANSWERED_NO    3719
 #define IDS_CMD_COMPARE_LINE   3720
+#define IDS_CMD_ABOUT          3721
+#define IDS_CMD_NO_WAY_BACK    3722
+#define IDS_CMD_WITHOUT_WAY_BACK 3723
+#define IDS_CMD_DEVICE_WRITTEN 3724
+#define IDS_CMD_REFUSED        3725
 
 // Icon, menus, accelerators.
 #define IDI_ORVANEL            101

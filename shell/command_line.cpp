@@ -1,5 +1,6 @@
 #include "shell/command_line.h"
 
+#include <memory>
 #include <optional>
 
 #include "base/handles.h"
@@ -7,7 +8,7 @@
 #include "config/apply.h"
 #include "config/compare.h"
 #include "config/config_file.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "resources/resource.h"
 #include "shell/program.h"
 #include "store/registry.h"
@@ -92,7 +93,7 @@ constexpr CommandForm kCommands[] = {
     {L"/list", 0, 0, L"/list"},
     {L"/capture", 1, 1, L"/capture NAME"},
     {L"/export", 2, 2, L"/export NAME FILE"},
-    {L"/import", 1, 1, L"/import FILE [/as NAME]"},
+    {L"/import", 1, 1, L"/import FILE [/as NAME] [/reset]"},
     {L"/compare", 1, 2, L"/compare NAME [OTHER | /device | /file FILE]"},
     {L"/apply", 1, 1, L"/apply NAME [/reset]"},
     {L"/help", 0, 0, L"/help"},
@@ -158,7 +159,7 @@ std::wstring ReadRequest(const std::vector<std::wstring>& args, Request& request
     if (!command) return Text(IDS_CMD_NO_COMMAND);
     const size_t others = (request.device ? 1 : 0) + (request.file ? 1 : 0) + (request.operands.size() > 1 ? 1 : 0);
     const bool fits = request.operands.size() >= command->minOperands &&
-                      request.operands.size() <= command->maxOperands && (!request.reset || Is(command, L"/apply")) &&
+                      request.operands.size() <= command->maxOperands && (!request.reset || Is(command, L"/apply") || Is(command, L"/import")) &&
                       (!request.as || Is(command, L"/import")) &&
                       ((!request.device && !request.file) || Is(command, L"/compare")) && others <= 1;
     if (!fits) return Text(IDS_CMD_USE, command->name, command->syntax);
@@ -173,8 +174,8 @@ public:
         : session_(session), request_(request), out_(out) {}
 
     int Run() {
-        session_.messageSink = [this](const wchar_t* text, const wchar_t*, UINT type) {
-            return Answer(text ? text : L"", type);
+        session_.messageSink = [this](const wchar_t* text, const wchar_t*, UINT, Session::Question question) {
+            return Answer(text ? text : L"", question);
         };
         AddRegisteredPages(session_);
         // The pages take the live settings first, as at the start of the window.
@@ -192,43 +193,49 @@ public:
     }
 
 private:
-    // The store's messages and questions. A message is an error; a question takes the
-    // command's answer: the reset question Yes with /reset (and no error before it), any other No.
-    int Answer(const std::wstring& text, UINT type) {
-        const UINT buttons = type & MB_TYPEMASK;
-        if (buttons == MB_OK || buttons == MB_OKCANCEL) {
-            failed_ = true;
-            out_.Error(OneLine(text));
-            return IDOK;
+    // The store's messages and questions, answered by what they ask. A message is said, about
+    // the command's file or configuration; what the command came to is its operation's outcome.
+    int Answer(const std::wstring& text, Session::Question question) {
+        switch (question) {
+        case Session::Question::None: Tell(OneLine(text)); return IDOK;
+        case Session::Question::NoWayBack: return request_.yes ? IDYES : IDNO;
+        // The reset comes after the command's own line, when /reset asks for it.
+        case Session::Question::Reset: return IDNO;
+        case Session::Question::SaveChanges: return IDNO;   // a command holds no edits of its own
+        case Session::Question::UndoApply: break;
         }
-        if (SameName(text, LoadResString(IDS_RESET_QUESTION))) {
-            resetAsked_ = true;
-            if (request_.reset && !failed_) {
-                out_.Out(Text(IDS_CMD_RESETTING));
-                return IDYES;
-            }
-            return IDNO;
-        }
-        // Any other question stops the operation it asks about: the command has failed.
-        failed_ = true;
-        out_.Error(Text(IDS_CMD_ANSWERED_NO, OneLine(text)));
-        return buttons == MB_YESNOCANCEL ? IDCANCEL : IDNO;
+        return IDNO;
     }
 
-    int Fail(const std::wstring& line) {
-        out_.Error(line);
+    // A failure line, naming what it is about; each said once.
+    void Tell(const std::wstring& text) {
+        for (const std::wstring& said : told_)
+            if (said == text) return;
+        told_.push_back(text);
+        out_.Error(subject_.empty() ? text : Text(IDS_CMD_ABOUT, subject_, text));
+    }
+    int Fail(const std::wstring& text) {
+        Tell(text);
         return kCommandFailed;
     }
-    int Done(const std::wstring& line) {
-        if (failed_) return kCommandFailed;
-        out_.Out(line);
+    int Fail(const Outcome& outcome) { return Fail(outcome.why.empty() ? LoadResString(IDS_CMD_REFUSED) : outcome.why); }
+
+    // After the command's own line: the reset with /reset, else a word that one is wanted.
+    int Finish(const Outcome& outcome) {
+        if (outcome.withoutWayBack) out_.Out(Text(IDS_CMD_WITHOUT_WAY_BACK));
+        if (request_.reset) {
+            out_.Out(Text(IDS_CMD_RESETTING));
+            ResetDevice();
+        } else if (outcome.resetWanted) {
+            out_.Out(Text(IDS_CMD_AFTER_RESET));
+        }
         return kCommandDone;
     }
 
     // A name as the window takes it; said and false when it cannot name a configuration.
     bool AcceptName(const std::wstring& name) {
         if (IsAcceptableConfigName(name)) return true;
-        out_.Error(OneLine(LoadResString(IDS_BAD_CONFIG_NAME)));
+        Fail(OneLine(LoadResString(IDS_BAD_CONFIG_NAME)));
         return false;
     }
     static bool Exists(const std::wstring& name) { return KeyExists(LoadResString(IDS_PROGRAM_KEY), name.c_str()); }
@@ -243,12 +250,16 @@ private:
     bool Writable(const std::wstring& name) {
         if (!AcceptName(name)) return false;
         if (SameNameIgnoringCase(name, KeptConfigName())) {
-            out_.Error(OneLine(LoadResString(IDS_KEPT_NAME_TAKEN)));
+            Fail(OneLine(LoadResString(IDS_KEPT_NAME_TAKEN)));
             return false;
         }
         if (request_.yes || !Exists(name)) return true;
         out_.Error(Text(IDS_CMD_CONFIG_EXISTS, name));
         return false;
+    }
+    static bool IsApplied(const std::wstring& name) {
+        wchar_t applied[kNameChars] = {};
+        return ReadCurrName(applied, sizeof(applied)) && SameName(applied, name);
     }
     // The pages take a stored configuration, as a switch from the menu does.
     void Load(const std::wstring& name) { LoadConfig(session_, name.c_str()); }
@@ -265,6 +276,7 @@ private:
             DWORD chars = kNameChars;
             if (RegEnumKeyExW(program.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                 break;
+            if (!IsAcceptableConfigName(name)) continue;   // no configuration's (a kept draft)
             out_.Out(std::wstring(applied[0] && SameNameIgnoringCase(name, applied) ? L"* " : L"  ") + name);
         }
         return kCommandDone;
@@ -272,24 +284,32 @@ private:
 
     int Capture() {
         const std::wstring& name = request_.operands[0];
+        subject_ = name;
         if (!Writable(name)) return kCommandFailed;
-        SaveConfig(session_, name.c_str());
-        return Done(Text(IDS_CMD_CAPTURED, name));
+        const Outcome outcome = SaveConfig(session_, name.c_str());
+        if (!outcome.done()) return Fail(outcome);
+        out_.Out(Text(IDS_CMD_CAPTURED, name));
+        return kCommandDone;
     }
 
     int Export() {
         const std::wstring& name = request_.operands[0];
         const std::wstring& path = request_.operands[1];
+        subject_ = name;
         if (!Existing(name)) return kCommandFailed;
+        subject_ = path;
         if (!request_.yes && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
             return Fail(Text(IDS_CMD_FILE_EXISTS, path));
         Load(name);
-        if (!ExportConfigTo(session_, path.c_str())) return kCommandFailed;
-        return Done(Text(IDS_CMD_EXPORTED, name, path));
+        const Outcome outcome = ExportConfigTo(session_, path.c_str());
+        if (!outcome.done()) return Fail(outcome);
+        out_.Out(Text(IDS_CMD_EXPORTED, name, path));
+        return kCommandDone;
     }
 
     int Import() {
         const std::wstring& path = request_.operands[0];
+        subject_ = path;
         std::wstring name;
         if (request_.as) {
             name = *request_.as;
@@ -301,53 +321,55 @@ private:
             if (dot != std::wstring::npos && dot > 0) name.resize(dot);
             if (!IsAcceptableConfigName(name)) return Fail(Text(IDS_CMD_NAME_FROM_FILE, path));
         }
+        subject_ = name;
         if (!Writable(name)) return kCommandFailed;
-        if (!ImportConfigFrom(session_, path.c_str())) return kCommandFailed;
-        SaveConfig(session_, name.c_str());
-        return Done(Text(IDS_CMD_IMPORTED, path, name));
+        subject_ = path;
+        Outcome outcome = ImportConfigFrom(session_, path.c_str());
+        if (!outcome.done()) return Fail(outcome);
+        // Into the applied configuration the import is an Apply: the device's settings are kept
+        // before it is written.
+        subject_ = name;
+        outcome.Add(IsApplied(name) ? ApplyConfig(session_, name.c_str()) : SaveConfig(session_, name.c_str()));
+        if (!outcome.done()) return Fail(outcome);
+        out_.Out(Text(IDS_CMD_IMPORTED, path, name));
+        if (outcome.deviceWritten) out_.Out(Text(IDS_CMD_DEVICE_WRITTEN, name));
+        return Finish(outcome);
     }
 
     int Apply() {
         const std::wstring& name = request_.operands[0];
+        subject_ = name;
         if (!Existing(name)) return kCommandFailed;
         Load(name);
-        ApplyConfig(session_, name.c_str());
-        if (failed_) return kCommandFailed;
+        const Outcome outcome = ApplyConfig(session_, name.c_str());
+        if (!outcome.done()) return Fail(outcome);
         out_.Out(Text(IDS_CMD_APPLIED, name));
-        if (request_.reset && !resetAsked_) {
-            // Nothing new for the device, but a reset was asked for: as the question's Yes.
-            out_.Out(Text(IDS_CMD_RESETTING));
-            ResetDevice();
-        } else if (resetAsked_ && !request_.reset) {
-            out_.Out(Text(IDS_CMD_AFTER_RESET));
-        }
-        return kCommandDone;
+        return Finish(outcome);
     }
 
     int CompareCommand() {
         const std::wstring& name = request_.operands[0];
+        subject_ = name;
         if (!Existing(name)) return kCommandFailed;
-        std::wstring otherKey = kSystemStoreKey;
+        std::unique_ptr<Store> other;
         std::wstring otherName = LoadResString(IDS_COMPARE_DEVICE_COLUMN);
         if (request_.operands.size() > 1) {
-            if (!Existing(request_.operands[1])) return kCommandFailed;
             otherName = request_.operands[1];
-            otherKey = StoreKeyOf(otherName);
+            subject_ = otherName;
+            if (!Existing(otherName)) return kCommandFailed;
+            other = OpenRegistryStore(StoreKeyOf(otherName), false);
         } else if (request_.file) {
-            if (!IsConfigFile(session_, request_.file->c_str())) return kCommandFailed;
             otherName = *request_.file;
-            otherKey = L"@" + otherName;
+            subject_ = otherName;
+            other = OpenConfigFile(session_, otherName.c_str());
+            if (!other) return kCommandFailed;
+        } else {
+            other = OpenRegistryStore(kSystemStoreKey, true);
         }
-        Load(name);
-        return PrintDifferences(name, otherKey, otherName);
-    }
-
-    // The differences in the Compare list's words, one line each under a line naming the two
-    // sides; nothing at all when there are none.
-    int PrintDifferences(const std::wstring& hereName, const std::wstring& otherKey, const std::wstring& thereName) {
-        const std::vector<Difference> differences = CompareWith(session_, otherKey);
-        if (failed_) return kCommandFailed;
-        if (!differences.empty()) out_.Out(Text(IDS_CMD_COMPARE_HEAD, hereName, thereName));
+        // Both sides as stored: the configuration itself, not the pages' reading of it.
+        auto here = OpenRegistryStore(StoreKeyOf(name), false);
+        const std::vector<Difference> differences = CompareStores(session_, *here, *other);
+        if (!differences.empty()) out_.Out(Text(IDS_CMD_COMPARE_HEAD, name, otherName));
         for (const Difference& d : differences)
             out_.Out(FormatText(kLineChars, LoadResString(IDS_CMD_COMPARE_LINE), d.page.c_str(), d.setting.c_str(),
                                 d.here.c_str(), d.there.c_str()));
@@ -357,8 +379,8 @@ private:
     Session& session_;
     const Request& request_;
     CommandOutput& out_;
-    bool failed_ = false;       // an error was reported
-    bool resetAsked_ = false;   // the reset question came
+    std::wstring subject_;            // the file or configuration the command works on now
+    std::vector<std::wstring> told_;  // the failure lines said
 };
 
 }  // namespace

@@ -56,6 +56,29 @@ std::optional<std::vector<BYTE>> MemoryStore::ReadBinary(const ValueRef& value, 
     return held->bytes;
 }
 
+DWORD MemoryStore::TypeOf(Kind kind) {
+    switch (kind) {
+    case Kind::Dword: return REG_DWORD;
+    case Kind::String: return REG_SZ;
+    case Kind::Binary: break;
+    }
+    return REG_BINARY;
+}
+
+std::optional<StoredValue> MemoryStore::ReadStored(const ValueRef& value, DWORD) {
+    for (const Value& held : values_)
+        if (SamePlace(held, value)) return StoredValue{TypeOf(held.kind), held.bytes};
+    return std::nullopt;
+}
+
+bool MemoryStore::HeldBy(Store& other) const {
+    for (const Value& mine : values_) {
+        auto theirs = other.ReadStored(mine.Ref(), TypeOf(mine.kind));
+        if (!theirs || theirs->type != TypeOf(mine.kind) || theirs->bytes != mine.bytes) return false;
+    }
+    return true;
+}
+
 bool MemoryStore::WriteDword(const ValueRef& value, DWORD data) {
     Put(value, Kind::Dword, &data, sizeof data);
     return true;

@@ -27,11 +27,16 @@ public:
     std::optional<DWORD> ReadDword(const ValueRef& value) override;
     std::optional<std::wstring> ReadString(const ValueRef& value, size_t maxBytes) override;
     std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& value, size_t maxBytes) override;
+    std::optional<StoredValue> ReadStored(const ValueRef& value, DWORD untypedAs) override;
     bool WriteDword(const ValueRef& value, DWORD data) override;
     bool WriteString(const ValueRef& value, std::wstring_view text) override;
     bool WriteBinary(const ValueRef& value, const void* data, size_t size) override;
 
     const std::vector<Value>& values() const { return values_; }
+    // The registry type a value of this kind is stored with.
+    static DWORD TypeOf(Kind kind);
+    // True when `other` holds every value of these as stored here: the same type and bytes.
+    bool HeldBy(Store& other) const;
     // Writes every value into another store, in order; false when one was refused.
     bool CopyTo(Store& target) const;
     // The values another store holds at the places of these, with the same types (a binary

@@ -237,18 +237,41 @@ std::optional<std::vector<BYTE>> QueryRegistryBinary(HKEY root, const std::wstri
     return data;
 }
 
+std::optional<std::pair<DWORD, std::vector<BYTE>>> QueryRegistryRaw(HKEY root, const std::wstring& path,
+                                                                    const wchar_t* name, size_t maxBytes) {
+    RegKey key = OpenForRead(root, Trimmed(path));
+    if (!key) return std::nullopt;
+    DWORD type = REG_NONE, bytes = 0;
+    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
+    std::vector<BYTE> data(bytes);
+    if (bytes > maxBytes) {
+        // Cut: the first maxBytes, then the size, so two long values of other sizes still differ.
+        std::vector<BYTE> whole(bytes);
+        if (RegQueryValueExW(key.get(), name, nullptr, &type, whole.data(), &bytes) != ERROR_SUCCESS) return std::nullopt;
+        data.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(maxBytes));
+        const DWORD size = bytes;
+        data.insert(data.end(), reinterpret_cast<const BYTE*>(&size), reinterpret_cast<const BYTE*>(&size) + sizeof size);
+        return std::make_pair(type, std::move(data));
+    }
+    if (bytes && RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    data.resize(bytes);
+    return std::make_pair(type, std::move(data));
+}
+
 BOOL SetRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
                       DWORD size) {
     return SetValue(root, Trimmed(path), name, type, data, size);
 }
 
-void CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root) {
+bool CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root) {
     RegKey from;
-    if (RegOpenKeyExW(root, source, 0, KEY_READ, from.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root, source, 0, KEY_READ, from.put()) != ERROR_SUCCESS) return false;
     RegKey to;
     if (RegCreateKeyExW(root, destination, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, to.put(), nullptr) !=
         ERROR_SUCCESS)
-        return;
+        return false;
+    bool ok = true;
 
     // Buffers sized from the key itself, so no value is too long to be copied.
     DWORD maxName = 0, maxData = 0, maxSubkey = 0;
@@ -263,7 +286,7 @@ void CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root) {
         if (RegEnumValueW(from.get(), i, name.data(), &nameChars, nullptr, &type, data.data(), &bytes) !=
             ERROR_SUCCESS)
             break;
-        RegSetValueExW(to.get(), name.data(), 0, type, data.data(), bytes);
+        if (RegSetValueExW(to.get(), name.data(), 0, type, data.data(), bytes) != ERROR_SUCCESS) ok = false;
     }
     std::vector<wchar_t> subkey(std::max<DWORD>(maxSubkey + 1, 260));
     for (DWORD i = 0;; ++i) {
@@ -272,6 +295,7 @@ void CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root) {
             break;
         std::wstring childSource = std::wstring(source) + L"\\" + subkey.data();
         std::wstring childDestination = std::wstring(destination) + L"\\" + subkey.data();
-        CopyKeyTree(childSource.c_str(), childDestination.c_str(), root);
+        ok = CopyKeyTree(childSource.c_str(), childDestination.c_str(), root) && ok;
     }
+    return ok;
 }

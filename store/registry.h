@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,8 @@ DWORD GetUserDword(const wchar_t* path, const wchar_t* subkey, const wchar_t* na
 // Deletes HKEY_LOCAL_MACHINE\path with everything below it.
 BOOL DeleteKeyTree(HKEY root, const wchar_t* path);
 
-// Recursive copy of root\source into root\destination.
-void CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root);
+// Recursive copy of root\source into root\destination; false when a key or value was refused.
+bool CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root);
 
 // One value at root\path, typed, with "missing" as its own state; what the helpers and the
 // stores share. A leading or trailing separator in the path counts as absent.
@@ -55,6 +56,9 @@ std::optional<std::wstring> QueryRegistryString(HKEY root, const std::wstring& p
 // REG_BINARY of at most maxBytes bytes.
 std::optional<std::vector<BYTE>> QueryRegistryBinary(HKEY root, const std::wstring& path, const wchar_t* name,
                                                      size_t maxBytes);
+// Any value as stored: its type and at most maxBytes of its bytes (a longer value is cut there).
+std::optional<std::pair<DWORD, std::vector<BYTE>>> QueryRegistryRaw(HKEY root, const std::wstring& path,
+                                                                    const wchar_t* name, size_t maxBytes);
 // Creates the key when missing and sets the value.
 BOOL SetRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
                       DWORD size);

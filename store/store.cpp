@@ -31,6 +31,11 @@ public:
     std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& v, size_t maxBytes) override {
         return QueryRegistryBinary(Root(v), Path(v), v.name, maxBytes);
     }
+    std::optional<StoredValue> ReadStored(const ValueRef& v, DWORD) override {
+        auto raw = QueryRegistryRaw(Root(v), Path(v), v.name, kMaxStoredBytes);
+        if (!raw) return std::nullopt;
+        return StoredValue{raw->first, std::move(raw->second)};
+    }
     bool WriteDword(const ValueRef& v, DWORD data) override {
         return SetRegistryValue(Root(v), Path(v), v.name, REG_DWORD, &data, sizeof data);
     }
@@ -75,6 +80,13 @@ public:
     }
     std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& v, size_t maxBytes) override {
         return text_.ReadBinary(v.subkey, v.name, maxBytes);
+    }
+    std::optional<StoredValue> ReadStored(const ValueRef& v, DWORD untypedAs) override {
+        std::vector<BYTE> bytes(kMaxRecordDataBytes);
+        const DecodedValue found = text_.Find(v.subkey, v.name, bytes.data(), bytes.size());
+        if (!found.found) return std::nullopt;
+        bytes.resize(found.bytes);
+        return StoredValue{untypedAs, std::move(bytes)};
     }
     bool WriteDword(const ValueRef&, DWORD) override { return false; }
     bool WriteString(const ValueRef&, std::wstring_view) override { return false; }

@@ -31,6 +31,17 @@ struct ValueRef {
     const wchar_t* name;   // null or empty: the key's default value
 };
 
+// A value exactly as a store holds it: its registry type and all its bytes. Two stores hold the
+// same value when both are equal, whatever words a page would show for them.
+struct StoredValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    bool operator==(const StoredValue&) const = default;
+};
+
+// The most a value is read for a comparison; a longer one compares by its first bytes and size.
+inline constexpr size_t kMaxStoredBytes = 0x10000;
+
 class Store {
 public:
     virtual ~Store() = default;
@@ -48,6 +59,11 @@ public:
     virtual std::optional<std::wstring> ReadString(const ValueRef& value, size_t maxBytes) = 0;
     // At most maxBytes bytes; a registry value must be REG_BINARY.
     virtual std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& value, size_t maxBytes) = 0;
+
+    // The value as stored, for telling stores apart: its type and bytes, read without regard to
+    // what a page expects there. A file's records have no type: they read as `untypedAs`.
+    // nullopt: the store lacks the value (a store that cannot be read lacks every value).
+    virtual std::optional<StoredValue> ReadStored(const ValueRef& value, DWORD untypedAs) { return std::nullopt; }
 
     virtual bool WriteDword(const ValueRef& value, DWORD data) = 0;
     // Stored with its terminating NUL.

@@ -4,7 +4,7 @@
 
 #include "base/handles.h"
 #include "base/strings.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "framework/controls.h"
 #include "resources/resource.h"
 #include "store/registry.h"

@@ -63,11 +63,16 @@ std::wstring InboxBoldFont(const MiscPage& page) {
     return FormatText(128, L"%s,%d,b", page.inboxFontFace.c_str(), InboxTenths(page));
 }
 
-// The size the Inbox list font text gives, as the page's list shows it.
+// The face the Inbox list font text names, and its size as the page's list shows it.
 std::optional<std::wstring> DescribeInboxFont(const std::optional<std::wstring>& stored) {
     if (!stored) return std::nullopt;
-    return FormatText(16, L"%d", InboxFontSizeOf(*stored));
+    std::wstring face = stored->substr(0, stored->find(L','));
+    if (face.size() > kFaceChars - 1) face.resize(kFaceChars - 1);
+    return FormatText(96, LoadResString(IDS_COMPARE_FONT), face.c_str(), InboxFontSizeOf(*stored));
 }
+
+// The header and bold fonts are written from the list font: its line speaks for them too.
+constexpr const wchar_t* kInboxFontsAlso[] = {L"MsgListHeaderFont", L"MsgListBoldFont", nullptr};
 
 // The stored text is read into 64 bytes, as the device reads it.
 constexpr kit::TextCodec<MiscPage> kReadFont = {64, LoadInboxFont, InboxFont, DescribeInboxFont};
@@ -90,7 +95,7 @@ const kit::Setting<MiscPage> kSettings[] = {
      .field = &MiscPage::glyphCacheLimit, .initial = 8192,
      .label = IDS_MISC_GLYPH_CACHE},
     {.subkey = kInboxSettings, .name = L"MsgListReadFont", .live = LiveRoot::User, .text = &kReadFont,
-     .label = IDS_MISC_INBOX_SIZE},
+     .label = IDS_MISC_INBOX_SIZE, .covers = kInboxFontsAlso},
     {.subkey = kInboxSettings, .name = L"MsgListHeaderFont", .live = LiveRoot::User, .text = &kHeaderFont},
     {.subkey = kInboxSettings, .name = L"MsgListBoldFont", .live = LiveRoot::User, .text = &kBoldFont},
     {.subkey = kBrowserMain, .name = L"ZoomSetting", .live = LiveRoot::User,

@@ -105,15 +105,18 @@ std::vector<SettingWords> ThemePage::DescribeStore(Store& store) {
         if (!stored || *stored == kNone) return std::nullopt;
         return *stored;
     };
+    auto line = [&](std::wstring label, int number) {
+        SettingWords words = kit::ColorWords(std::move(label), color(number));
+        if (const DwordValue* value = Color(number)) words.places = {{value->keyPath, value->valueName}};
+        out.push_back(std::move(words));
+    };
     for (const ThemeItem& item : items_) {
         if (!(item.flags & ThemeItem::kTwoColors)) {
-            out.push_back(kit::ColorWords(item.label, color(item.firstColor)));
+            line(item.label, item.firstColor);
             continue;
         }
-        out.push_back(kit::ColorWords(FormatText(96, LoadResString(IDS_COMPARE_FROM), item.label.c_str()),
-                                      color(item.firstColor)));
-        out.push_back(kit::ColorWords(FormatText(96, LoadResString(IDS_COMPARE_TO), item.label.c_str()),
-                                      color(item.secondColor)));
+        line(FormatText(96, LoadResString(IDS_COMPARE_FROM), item.label.c_str()), item.firstColor);
+        line(FormatText(96, LoadResString(IDS_COMPARE_TO), item.label.c_str()), item.secondColor);
     }
     return out;
 }

@@ -16,7 +16,7 @@
 #include "config/apply.h"
 #include "config/compare.h"
 #include "config/config_file.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "framework/settings_page.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
@@ -307,7 +307,7 @@ TEST_F(Compare, WithoutAWayBackApplyAsksAndAUserConfigurationOfTheNameStays) {
     // 64 configurations: nowhere to keep either.
     for (int i = 0; RebuildConfigMenu(session(), nullptr), GetMenuItemCount(session().configMenu) < 64; ++i)
         SetDword((L"Orvanel\\Filler " + std::to_wstring(i)).c_str(), L"x", 1);
-    session().NoteUserChange();
+    TypeCaptionHeight(L"31");   // a change the device does not hold yet
     ModalScript boxes;
     boxes.Press(IDNO);
     Command(IDM_APPLY);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/store.h"
+#include "config/configurations.h"
 #include "store/config_codec.h"
 #include "store/file_values.h"
 #include "support/modal.h"

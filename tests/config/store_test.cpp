@@ -8,7 +8,7 @@
 #include "config/apply.h"
 #include "store/config_codec.h"
 #include "config/config_file.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "base/handles.h"
 #include "store/registry.h"
 #include "framework/settings_page.h"

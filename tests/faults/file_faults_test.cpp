@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "config/store.h"
+#include "config/configurations.h"
 #include "pages/misc/misc_page.h"
 #include "resources/resource.h"
 #include "store/registry.h"

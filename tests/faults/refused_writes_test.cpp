@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/handles.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
 #include "store/registry.h"
@@ -115,6 +115,9 @@ TEST_F(RefusedWrites, ASaveTheConfigurationRefusedKeepsTheChangesMarked) {
 }
 
 TEST_F(RefusedWrites, ApplyThatCannotRecordTheNameSaysTheDeviceWasNotWritten) {
+    // A value the device lacks: the Apply would change the device, so it must keep its settings.
+    const DWORD caption = 31;
+    SetRegistryValue(HKEY_LOCAL_MACHINE, L"Orvanel\\Original\\GWE", L"cyCap", REG_DWORD, &caption, sizeof caption);
     LoadConfig(session(), L"Original");
     ReadOnlyKey program(HKEY_LOCAL_MACHINE, L"Orvanel");
     ASSERT_TRUE(program.locked());

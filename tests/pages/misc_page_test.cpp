@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/handles.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "pages/misc/misc_page.h"
 #include "resources/resource.h"
 #include "store/config_codec.h"

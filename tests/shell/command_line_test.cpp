@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/store.h"
+#include "config/configurations.h"
 #include "platform/pocketpc.h"
 #include "shell/command_line.h"
 #include "shell/program.h"

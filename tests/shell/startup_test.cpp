@@ -2,7 +2,7 @@
 // the first-run capture, the title line and the commands of the main window.
 #include <gtest/gtest.h>
 
-#include "config/store.h"
+#include "config/configurations.h"
 #include "base/handles.h"
 #include "store/registry.h"
 #include "framework/settings_page.h"

@@ -9,9 +9,9 @@
 
 #include "base/handles.h"
 #include "base/strings.h"
-#include "config/compare.h"
+#include "shell/compare_view.h"
 #include "config/config_file.h"
-#include "config/store.h"
+#include "config/configurations.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
 

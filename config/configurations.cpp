@@ -1,4 +1,4 @@
-#include "config/store.h"
+#include "config/configurations.h"
 
 #include <set>
 #include <string>
@@ -72,6 +72,7 @@ namespace {
 struct Unwritten {
     std::set<size_t> store;
     std::set<size_t> device;
+    bool file = false;   // a file that could not take the records (it said so itself)
 };
 
 // The pages' names in list order, each once.
@@ -94,7 +95,7 @@ Unwritten SaveAllPages(Session& session, const std::wstring& storeKey) {
             SettingsPage* page = session.pages[i];
             if (page && !page->Save(*file) && page->SavesToDevice()) failed.device.insert(i);
         }
-        file->Commit();
+        failed.file = !file->Commit();
         return failed;
     }
     if (!IsSystemStoreKey(storeKey)) {
@@ -112,13 +113,6 @@ Unwritten SaveAllPages(Session& session, const std::wstring& storeKey) {
     }
     return failed;
 }
-
-// Says which pages could not write everything.
-void ReportUnwritten(Session& session, const std::wstring& text) {
-    session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
-}
-
-bool HasPendingChanges(const Session& session) { return session.changeCount != 0 || session.resetCount != 0; }
 
 void SetCountersToFontFileChanges(Session& session) {
     session.changeCount = session.fontFileChangeCount;
@@ -187,6 +181,12 @@ HWND FindTitleControl(Session& session) {
 }
 }  // namespace
 
+void ReportUnwritten(Session& session, const std::wstring& text) {
+    session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+}
+
+bool HasPendingChanges(const Session& session) { return session.changeCount != 0 || session.resetCount != 0; }
+
 std::wstring StoreKeyOf(std::wstring_view name) {
     if (IsFileName(name)) return std::wstring(name);
     return std::wstring(LoadResString(IDS_PROGRAM_KEY)) + L"\\" + std::wstring(name);
@@ -216,6 +216,13 @@ BOOL ReadCurrName(wchar_t* buffer, DWORD sizeInBytes) {
 
 BOOL WriteCurrName(const wchar_t* name) {
     return WriteString(L"", LoadResString(IDS_PROGRAM_KEY), kCurrNameValue, name);
+}
+
+void ClearCurrName() {
+    RegKey program;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, LoadResString(IDS_PROGRAM_KEY), 0, KEY_SET_VALUE, program.put()) ==
+        ERROR_SUCCESS)
+        RegDeleteValueW(program.get(), kCurrNameValue);
 }
 
 void FormatTitle(const Session& session, wchar_t* buffer, size_t chars) {
@@ -268,27 +275,50 @@ std::optional<std::wstring> AskName(HWND owner, const wchar_t* title, const wcha
     return state.typed;
 }
 
+Outcome SavePagesToDevice(Session& session) {
+    Outcome outcome;
+    outcome.deviceWritten = true;
+    const Unwritten live = SaveAllPages(session, kSystemStoreKey);
+    std::set<size_t> refused = live.store;
+    refused.insert(live.device.begin(), live.device.end());
+    if (!refused.empty()) {
+        std::wstring text = FormatText(kNameChars * 3, LoadResString(IDS_DEVICE_UNWRITTEN),
+                                       PageNames(session, refused).c_str());
+        ReportUnwritten(session, text);
+        outcome.Add(Outcome::Failed(text));
+    }
+    return outcome;
+}
+
 void SaveConfigurationPages(Session& session, const wchar_t* name) {
     SaveAllPages(session, StoreKeyOf(name ? name : L""));
 }
 
-void SaveConfig(Session& session, const wchar_t* name) {
+Outcome SaveConfig(Session& session, const wchar_t* name) {
     bool fromDialog = false;
     std::wstring chosen;
+    if (name && !IsFileName(name) && IsKeptConfig(name)) name = nullptr;   // only Apply writes it
     if (!name) {
         auto typed = AskName(session.sheet, LoadResString(IDS_SAVE_AS_TITLE), session.activeConfigName);
-        if (!typed || !AcceptConfigName(session.sheet, *typed)) return;
+        if (!typed) return Outcome::Refused(LoadResString(IDS_CMD_REFUSED));
+        if (!AcceptConfigName(session.sheet, *typed)) return Outcome::Refused(LoadResString(IDS_BAD_CONFIG_NAME));
         fromDialog = true;
         chosen = *typed;
     } else {
         chosen = name;   // the caller's buffer may be rewritten while the pages save
     }
 
+    Outcome outcome;
     Unwritten first = SaveAllPages(session, StoreKeyOf(chosen));
     const std::wstring unsaved = PageNames(session, first.store);
-    if (!unsaved.empty())
-        ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_CONFIG_UNWRITTEN), chosen.c_str(),
-                                            unsaved.c_str()));
+    if (!unsaved.empty()) {
+        std::wstring text = FormatText(kNameChars * 3, LoadResString(IDS_CONFIG_UNWRITTEN), chosen.c_str(),
+                                       unsaved.c_str());
+        ReportUnwritten(session, text);
+        outcome.Add(Outcome::Failed(text));
+    }
+    if (first.file) outcome.Add(Outcome::Failed(FormatText(kNameChars * 3, LoadResString(IDS_EXPORT_NOT_WRITTEN),
+                                                           session.activeConfigName, chosen.c_str() + 1)));
 
     wchar_t applied[kNameChars] = {};
     ReadCurrName(applied, sizeof(applied));
@@ -298,13 +328,18 @@ void SaveConfig(Session& session, const wchar_t* name) {
         const Unwritten live = SaveAllPages(session, kSystemStoreKey);
         refused.insert(live.store.begin(), live.store.end());
         refused.insert(live.device.begin(), live.device.end());
+        outcome.deviceWritten = true;
     }
     // Told before the reset is offered: a reset would not bring what was not written.
-    if (!refused.empty())
-        ReportUnwritten(session, FormatText(kNameChars * 3, LoadResString(IDS_DEVICE_UNWRITTEN),
-                                            PageNames(session, refused).c_str()));
+    if (!refused.empty()) {
+        std::wstring text = FormatText(kNameChars * 3, LoadResString(IDS_DEVICE_UNWRITTEN),
+                                       PageNames(session, refused).c_str());
+        ReportUnwritten(session, text);
+        outcome.Add(Outcome::Failed(text));
+    }
     if (toDevice) {
         if (HasPendingChanges(session)) {
+            outcome.resetWanted = true;
             OfferReset(session);
             SipShowIM(SIPF_OFF);
         }
@@ -317,28 +352,32 @@ void SaveConfig(Session& session, const wchar_t* name) {
     }
     RebuildConfigMenu(session, nullptr);
     session.RefreshTitle();
+    return outcome;
 }
 
-// Switching and importing: asks about unsaved changes, then loads every page from the store.
 void LoadPagesFrom(Session& session, Store& store) {
     for (SettingsPage* page : session.pages)
         if (page) page->Load(store);
 }
 
-bool AskToSaveChanges(Session& session) {
-    if (!HasPendingChanges(session)) return true;
+Outcome AskToSaveChanges(Session& session) {
+    if (!HasPendingChanges(session)) return {};
     std::wstring question = FormatText(kNameChars * 2, LoadResString(IDS_SAVE_CHANGES), session.activeConfigName);
-    int answer = session.ShowMessage(question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNOCANCEL);
-    if (answer == IDCANCEL) return false;
-    if (answer == IDYES) SaveConfig(session, std::wstring(session.activeConfigName).c_str());
+    int answer = session.Ask(Session::Question::SaveChanges, question.c_str(), LoadResString(IDS_CONFIRM),
+                             MB_YESNOCANCEL);
+    Outcome outcome;
+    if (answer == IDCANCEL) return Outcome::Refused(question);
+    // Under the kept configuration's name this is a Save As, which may be cancelled in its turn.
+    if (answer == IDYES) outcome = SaveConfig(session, std::wstring(session.activeConfigName).c_str());
     SipShowIM(SIPF_OFF);
-    return true;
+    return outcome;
 }
 
-void LoadConfig(Session& session, const wchar_t* name) {
+Outcome LoadConfig(Session& session, const wchar_t* name) {
     // The name may live in the menu's slot table, which a save below refills.
     std::wstring chosen = name ? name : L"";
-    if (!AskToSaveChanges(session)) return;
+    Outcome outcome = AskToSaveChanges(session);
+    if (outcome.state == Outcome::State::Refused) return outcome;
 
     auto store = OpenStore(StoreKeyOf(chosen), session.sheet);
     LoadPagesFrom(session, *store);
@@ -347,35 +386,51 @@ void LoadConfig(Session& session, const wchar_t* name) {
     SetCountersToFontFileChanges(session);
     session.RefreshTitle();
     RebuildConfigMenu(session, nullptr);
+    return outcome;
 }
 
-void DeleteConfig(Session& session, const wchar_t* name) {
-    if (name && *name) DeleteKeyTree(HKEY_LOCAL_MACHINE, StoreKeyOf(name).c_str());
+Outcome DeleteConfig(Session& session, const wchar_t* name) {
+    Outcome outcome;
+    if (name && *name && !DeleteKeyTree(HKEY_LOCAL_MACHINE, StoreKeyOf(name).c_str()))
+        outcome = Outcome::Failed(FormatText(kNameChars * 2, LoadResString(IDS_CMD_NO_CONFIG), name));
     RebuildConfigMenu(session, nullptr);
+    return outcome;
 }
 
-void DeleteActiveConfig(Session& session, HWND owner) {
+Outcome DeleteActiveConfig(Session& session, HWND owner) {
     std::wstring question = FormatText(kNameChars * 2, LoadResString(IDS_DELETE_QUESTION), session.activeConfigName);
-    if (MessageBoxW(owner, question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNO) != IDYES) return;
+    if (MessageBoxW(owner, question.c_str(), LoadResString(IDS_CONFIRM), MB_YESNO) != IDYES)
+        return Outcome::Refused(question);
     std::wstring doomed = session.activeConfigName;
-    LoadConfig(session, LoadResString(IDS_ORIGINAL));
-    DeleteConfig(session, doomed.c_str());
+    // Deleted even when the switch was cancelled at the save question.
+    Outcome outcome = LoadConfig(session, LoadResString(IDS_ORIGINAL));
+    outcome.Add(DeleteConfig(session, doomed.c_str()));
     RebuildConfigMenu(session, nullptr);
+    return outcome;
 }
 
-void RenameConfig(Session& session, const wchar_t* oldName) {
+Outcome RenameConfig(Session& session, const wchar_t* oldName) {
     std::wstring from = oldName ? oldName : L"";
+    if (IsKeptConfig(from)) {
+        // Renamed, it would carry the kept settings' marker to a name no undo looks for.
+        ReportUnwritten(session, LoadResString(IDS_KEPT_READ_ONLY));
+        return Outcome::Refused(LoadResString(IDS_KEPT_READ_ONLY));
+    }
     auto typed = AskName(session.sheet, LoadResString(IDS_RENAME_TITLE), from.c_str());
-    if (!typed || SameNameIgnoringCase(*typed, from)) return;
-    if (!AcceptConfigName(session.sheet, *typed)) return;
+    if (!typed || SameNameIgnoringCase(*typed, from)) return Outcome::Refused(LoadResString(IDS_CMD_REFUSED));
+    if (!AcceptConfigName(session.sheet, *typed)) return Outcome::Refused(LoadResString(IDS_BAD_CONFIG_NAME));
     std::wstring to = *typed;
 
     // Values that no page writes move with the configuration.
     CopyKeyTree(StoreKeyOf(from).c_str(), StoreKeyOf(to).c_str(), HKEY_LOCAL_MACHINE);
-    SaveConfig(session, to.c_str());
+    Outcome outcome = SaveConfig(session, to.c_str());
     // Without the new configuration (the registry refused it, and said so) the old one stays.
-    if (!KeyExists(LoadResString(IDS_PROGRAM_KEY), to.c_str())) return;
-    DeleteConfig(session, from.c_str());
-    LoadConfig(session, to.c_str());
+    if (!KeyExists(LoadResString(IDS_PROGRAM_KEY), to.c_str())) {
+        outcome.Add(Outcome::Failed(FormatText(kNameChars * 2, LoadResString(IDS_CMD_NO_CONFIG), to.c_str())));
+        return outcome;
+    }
+    outcome.Add(DeleteConfig(session, from.c_str()));
+    outcome.Add(LoadConfig(session, to.c_str()));
     RebuildConfigMenu(session, nullptr);
+    return outcome;
 }

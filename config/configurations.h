@@ -7,24 +7,37 @@
 #include <string>
 #include <string_view>
 
+#include "config/outcome.h"
 #include "config/session.h"
 
 void RebuildConfigMenu(Session& session, const wchar_t* checkName);
 // Save As when name is null; otherwise saves under the name (or into the "@" file it names).
-void SaveConfig(Session& session, const wchar_t* name);
+// The configuration is written to the device too when it is the applied one. The kept
+// configuration ("Before Apply") is written only by Apply and Undo Apply: a save under its name
+// is a Save As.
+Outcome SaveConfig(Session& session, const wchar_t* name);
+// Writes every page's settings to the device and nothing else; what it refused is said.
+Outcome SavePagesToDevice(Session& session);
 // Saves every page under the configuration's key and nothing else (the first-run capture).
 void SaveConfigurationPages(Session& session, const wchar_t* name);
-void LoadConfig(Session& session, const wchar_t* name);
-// Asks whether to save unsaved changes first; false when the user cancels.
-bool AskToSaveChanges(Session& session);
-// Every page loads from the store, in list order.
+Outcome LoadConfig(Session& session, const wchar_t* name);
+// Asks whether to save unsaved changes first; refused when the user cancels.
+Outcome AskToSaveChanges(Session& session);
+// Every page loads from the store, in list order; nothing is asked.
 void LoadPagesFrom(Session& session, Store& store);
-void DeleteConfig(Session& session, const wchar_t* name);
-void RenameConfig(Session& session, const wchar_t* oldName);
+Outcome DeleteConfig(Session& session, const wchar_t* name);
+// Rename: asks for the new name. The kept configuration cannot be renamed.
+Outcome RenameConfig(Session& session, const wchar_t* oldName);
 // Delete command: asks, switches to "Original", deletes the configuration that was active.
-void DeleteActiveConfig(Session& session, HWND owner);
+Outcome DeleteActiveConfig(Session& session, HWND owner);
 BOOL ReadCurrName(wchar_t* buffer, DWORD sizeInBytes);
 BOOL WriteCurrName(const wchar_t* name);
+// No configuration is the applied one any more.
+void ClearCurrName();
+// Whether the pages hold unsaved changes; what the title's marks show.
+bool HasPendingChanges(const Session& session);
+// Says which pages could not write everything, in one message.
+void ReportUnwritten(Session& session, const std::wstring& text);
 // The name dialog: the typed name, or nullopt on Cancel or an empty name.
 std::optional<std::wstring> AskName(HWND owner, const wchar_t* title, const wchar_t* initialText);
 // Formats the title line into buffer (at least 260 characters).
