@@ -36,7 +36,7 @@ COLORREF Swatch(const SettingWords& line) { return line.value ? line.color : 0xF
 
 // A stored value as it is: a number, a text in quotes, the first bytes of a block, or the type
 // and size of anything else.
-std::wstring StoredWords(const std::optional<StoredValue>& value) {
+std::wstring StoredWords(const std::optional<StoredValue>& value, size_t from = 0) {
     if (!value) return LoadResString(IDS_COMPARE_MISSING);
     const std::vector<BYTE>& bytes = value->bytes;
     if (value->type == REG_DWORD && bytes.size() == sizeof(DWORD)) {
@@ -52,19 +52,32 @@ std::wstring StoredWords(const std::optional<StoredValue>& value) {
         return FormatText(80, LoadResString(IDS_COMPARE_STORED_TEXT), text.c_str());
     }
     if (value->type == REG_BINARY) {
-        std::wstring hex;
-        for (size_t i = 0; i < bytes.size() && i < 8; ++i) hex += FormatText(4, i ? L" %02x" : L"%02x", bytes[i]);
-        if (bytes.size() > 8) hex += L" ...";
+        // Eight bytes from `from`, where two blocks of one size first differ.
+        std::wstring hex = from ? FormatText(16, L"@%d: ", static_cast<int>(from)) : std::wstring();
+        for (size_t i = from; i < bytes.size() && i < from + 8; ++i)
+            hex += FormatText(4, i > from ? L" %02x" : L"%02x", bytes[i]);
+        if (bytes.size() > from + 8) hex += L" ...";
         return FormatText(64, LoadResString(IDS_COMPARE_STORED_BYTES), static_cast<int>(bytes.size()), hex.c_str());
     }
     return FormatText(64, LoadResString(IDS_COMPARE_STORED_TYPE), static_cast<int>(value->type),
                       static_cast<int>(bytes.size()));
 }
 
+// Where two stored values first differ, as far as their words go: the first differing byte of
+// two blocks (from eight bytes before it, rounded down), else 0.
+size_t FirstDifference(const PlaceValues& place) {
+    if (!place.here || !place.there || place.here->type != place.there->type) return 0;
+    const std::vector<BYTE>& a = place.here->bytes;
+    const std::vector<BYTE>& b = place.there->bytes;
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    return i < 8 ? 0 : i & ~size_t(3);
+}
+
 // A side's words with what it stores at the place that tells the sides apart: the value's name
 // too when the line speaks for several.
 std::wstring WithStored(const std::wstring& words, const PlaceValues& place, bool here, bool named) {
-    const std::wstring stored = StoredWords(here ? place.here : place.there);
+    const std::wstring stored = StoredWords(here ? place.here : place.there, FirstDifference(place));
     if (named)
         return FormatText(160, LoadResString(IDS_COMPARE_STORED_NAMED), words.c_str(), place.place.second.c_str(),
                           stored.c_str());
@@ -149,7 +162,7 @@ void AddPageDifferences(const std::wstring& page, const std::vector<SettingWords
         for (const PlaceValues* t : told) isTold = isTold || t == &p;
         if (isTold) continue;
         const std::wstring setting = p.place.first.empty() ? p.place.second : p.place.first + L"\\" + p.place.second;
-        out.push_back({page, setting, StoredWords(p.here), StoredWords(p.there)});
+        out.push_back({page, setting, StoredWords(p.here, FirstDifference(p)), StoredWords(p.there, FirstDifference(p))});
     }
 }
 

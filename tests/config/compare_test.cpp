@@ -316,3 +316,137 @@ TEST_F(Compare, WithoutAWayBackApplyAsksAndAUserConfigurationOfTheNameStays) {
 }
 
 }  // namespace
+
+namespace {
+
+// A copy of a store's values with one of them changed as `change` says (nullopt: left out).
+MemoryStore CopyChanging(const MemoryStore& from, size_t which,
+                         const std::function<std::optional<MemoryStore::Value>(MemoryStore::Value)>& change) {
+    MemoryStore to;
+    for (size_t i = 0; i < from.values().size(); ++i) {
+        std::optional<MemoryStore::Value> v = from.values()[i];
+        if (i == which) v = change(*v);
+        if (!v) continue;
+        switch (v->kind) {
+        case MemoryStore::Kind::Dword: {
+            DWORD d = 0;
+            std::memcpy(&d, v->bytes.data(), std::min<size_t>(4, v->bytes.size()));
+            to.WriteDword(v->Ref(), d);
+            break;
+        }
+        case MemoryStore::Kind::String:
+            to.WriteString(v->Ref(), std::wstring(reinterpret_cast<const wchar_t*>(v->bytes.data()),
+                                                  v->bytes.size() / 2 - (v->bytes.size() >= 2 ? 1 : 0)));
+            break;
+        case MemoryStore::Kind::Binary: to.WriteBinary(v->Ref(), v->bytes.data(), v->bytes.size()); break;
+        }
+    }
+    return to;
+}
+
+}  // namespace
+
+TEST_F(Compare, EveryValueThePagesWriteCountsAsStoredWhateverItsWords) {
+    MemoryStore mine;
+    for (SettingsPage* page : session().pages)
+        if (!page->SavesToDevice()) page->Save(mine);
+    ASSERT_GT(mine.values().size(), 20u);
+    MemoryStore copy = CopyChanging(mine, SIZE_MAX, nullptr);
+    EXPECT_TRUE(CompareStores(session(), mine, copy).empty()) << "a store and its exact copy";
+
+    using Value = MemoryStore::Value;
+    const std::pair<const char*, std::function<std::optional<Value>(Value)>> changes[] = {
+        {"missing", [](Value) { return std::nullopt; }},
+        {"one more", [](Value v) { v.bytes.front() ^= 1; return v; }},   // out of range, or a face's first letter
+        {"last byte", [](Value v) {   // past the words: a colour's unused high byte, a name's last letter
+             v.bytes[v.bytes.size() - (v.kind == MemoryStore::Kind::String ? 4 : 1)] ^= 0x40;
+             return v;
+         }},
+        {"too large", [](Value v) { v.bytes.assign(v.bytes.size(), 0xFF); return v; }},
+        {"another type", [](Value v) {
+             v.kind = v.kind == MemoryStore::Kind::String ? MemoryStore::Kind::Binary : MemoryStore::Kind::String;
+             if (v.bytes.size() % 2) v.bytes.push_back(0);
+             v.bytes.push_back(0), v.bytes.push_back(0);
+             return v;
+         }},
+    };
+    for (size_t i = 0; i < mine.values().size(); ++i) {
+        for (const auto& [what, change] : changes) {
+            MemoryStore other = CopyChanging(mine, i, change);
+            const auto d = CompareStores(session(), mine, other);
+            EXPECT_FALSE(d.empty()) << what << ": " << std::string(mine.values()[i].name.begin(), mine.values()[i].name.end());
+            for (const Difference& line : d) EXPECT_NE(line.here, line.there) << "a line tells the sides apart";
+        }
+    }
+}
+
+TEST_F(Compare, TheWayBackSurvivesSavesRenamesAndRefusalsAndTheQuestionNamesWhatItRestores) {
+    RestoreDeviceAtEnd();
+    TypeCaptionHeight(L"30");
+    {
+        ModalScript boxes;
+        boxes.Press(IDNO).Press(IDNO);
+        Command(IDM_APPLY);
+    }
+    const auto applied = DeviceValues(session());
+    {
+        ModalScript boxes;
+        boxes.Press(IDYES).Press(IDNO);
+        Command(IDM_UNDO_APPLY);
+    }
+    ASSERT_EQ(DeviceValues(session()), device_);
+    EXPECT_STREQ(session().activeConfigName, L"Current") << "the configuration applied then is the edited one";
+    const std::wstring kept = Dump(L"Orvanel\\Before Apply");
+
+    // Between the undo and the next one: a switch to the kept settings and their Save (a Save
+    // As), an edit saved with Yes to the question, a refused rename.
+    LoadConfig(session(), L"Before Apply");
+    {
+        ModalScript boxes;
+        boxes.Then([](HWND dialog) {
+            SetDlgItemTextW(dialog, IDC_NAME_EDIT, L"Mine");
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        Command(IDM_SAVE);
+        EXPECT_EQ(boxes.seen().size(), 1u) << "a Save As";
+    }
+    EXPECT_STREQ(session().activeConfigName, L"Mine");
+    LoadConfig(session(), L"Before Apply");
+    TypeCaptionHeight(L"35");
+    {
+        ModalScript boxes;
+        boxes.Press(IDYES).Press(IDCANCEL);   // save changes: the name dialog, cancelled
+        LoadConfig(session(), L"Original");
+    }
+    {
+        ModalScript boxes;
+        boxes.Press(IDOK);
+        Command(IDM_RENAME);
+        ASSERT_EQ(boxes.seen().size(), 1u);
+        EXPECT_NE(boxes.seen()[0].text.find(L"only Apply and Undo Apply write it"), std::wstring::npos);
+    }
+    EXPECT_EQ(Dump(L"Orvanel\\Before Apply"), kept);
+    EXPECT_STREQ(session().activeConfigName, L"Before Apply") << "the cancelled save cancelled the switch";
+    {
+        ModalScript boxes;
+        boxes.Press(IDNO);
+        LoadConfig(session(), L"Current");
+    }
+    // A second undo restores what the first replaced, and says whose settings they were.
+    {
+        ModalScript boxes;
+        boxes.Press(IDYES).Press(IDNO);
+        Command(IDM_UNDO_APPLY);
+        ASSERT_EQ(boxes.seen().size(), 2u);
+        EXPECT_NE(boxes.seen()[0].text.find(L"\"Current\" was applied"), std::wstring::npos);
+    }
+    EXPECT_EQ(DeviceValues(session()), applied);
+
+    // Kept while no configuration we know was applied: the question does not make one up.
+    SetRegistryValue(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply", L"KeptBefore", REG_SZ, L"", sizeof(wchar_t));
+    ModalScript boxes;
+    boxes.Press(IDNO);
+    Command(IDM_UNDO_APPLY);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text.find(L"Give the device back the settings it had before the last Apply?"), 0u);
+}

@@ -135,6 +135,29 @@ TEST_F(RefusedWrites, ApplyThatCannotRecordTheNameSaysTheDeviceWasNotWritten) {
     EXPECT_NE(MenuItems().find(L"*Current"), std::wstring::npos);
 }
 
+// The kept settings are replaced only once the new ones are written whole: a refusal leaves them.
+TEST_F(RefusedWrites, ARefusedKeepLeavesTheWayBackThereWhateverTheAnswer) {
+    auto caption = [](DWORD value) {
+        SetRegistryValue(HKEY_LOCAL_MACHINE, L"Orvanel\\Current\\GWE", L"cyCap", REG_DWORD, &value, sizeof value);
+    };
+    caption(31);
+    LoadConfig(session(), L"Current");
+    Command(IDM_APPLY);   // the applied one, unchanged: nothing is asked
+    const std::optional<DWORD> kept = QueryRegistryDword(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply\\GWE", L"cyCap");
+    ASSERT_TRUE(kept.has_value());
+    caption(32);
+    LoadConfig(session(), L"Current");
+    ReadOnlyKey program(HKEY_LOCAL_MACHINE, L"Orvanel");
+    ASSERT_TRUE(program.locked());
+    for (int answer : {IDNO, IDYES}) {
+        ModalScript boxes;
+        boxes.Press(answer);
+        Command(IDM_APPLY);
+        EXPECT_NE(boxes.seen()[0].text.find(L"could not be kept"), std::wstring::npos);
+        EXPECT_EQ(QueryRegistryDword(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply\\GWE", L"cyCap"), kept);
+    }
+}
+
 // The input method page writes the device whatever the configuration: a refusal is the device's,
 // told once, also when the configuration is the applied one and the device is written twice.
 TEST_F(RefusedWrites, TheInputMethodsRefusedAreAWriteToTheDevice) {
