@@ -81,6 +81,7 @@ NameProblem CheckFileName(std::wstring_view name) {
     if (name.find_first_of(kUnsafeCharacters) != std::wstring_view::npos ||
         std::any_of(name.begin(), name.end(), [](wchar_t c) { return c < 32; }))
         return NameProblem::kBadCharacters;
+    if (IsDeviceName(name)) return NameProblem::kDeviceName;
     return NameProblem::kNone;
 }
 

@@ -26,12 +26,13 @@ bool MatchesType(std::wstring_view name, const FileType& type);
 std::wstring TypeExtension(const FileType& type);
 
 // ---- The name typed into Save ------------------------------------------------------------------
-enum class NameProblem { kNone, kEmpty, kBadCharacters };
+enum class NameProblem { kNone, kEmpty, kBadCharacters, kDeviceName };
 // The typed name as the file system would keep it: leading spaces and trailing dots and spaces
 // dropped.
 std::wstring TrimTypedName(std::wstring_view typed);
-// What is wrong with a trimmed name: nothing, empty, or a character no file name may hold
-// (\ / : * ? " < > | and control characters).
+// What is wrong with a trimmed name: nothing, empty, a character no file name may hold
+// (\ / : * ? " < > | and control characters), or the name of a device (CON, NUL.ov, ...), which
+// takes what is written to it and keeps nothing.
 NameProblem CheckFileName(std::wstring_view name);
 // The name with the type's extension added unless it ends with it already; a type without one
 // adds the caller's default extension (no dot, may be null) to a name without a dot.

@@ -1,6 +1,7 @@
 // The device's Save dialog: a name, a folder of the chosen location (none, or one directly in it),
 // a type, whose extension is added, and a location (kDocumentRoots). The path is handed over only
-// when the name is one a file may have; OFN_OVERWRITEPROMPT asks before a file is replaced.
+// when the name is one the file system keeps as a file; OFN_OVERWRITEPROMPT asks before a file is
+// replaced.
 #include <algorithm>
 
 #include "base/strings.h"
@@ -100,6 +101,7 @@ private:
         case NameProblem::kNone: break;
         case NameProblem::kEmpty: return refuse(IDS_FD_EMPTY_NAME);
         case NameProblem::kBadCharacters: return refuse(IDS_FD_BAD_CHARACTERS);
+        case NameProblem::kDeviceName: return refuse(IDS_FD_DEVICE_NAME, name);
         }
         if (!IsPresent(Location())) return refuse(IDS_FD_NO_CARD);
         const int folder = Choice(IDC_FILE_FOLDER);

@@ -43,7 +43,10 @@ TEST(FileDialogRules, SaveNamesAreTrimmedCheckedAndGivenTheirExtension) {
     EXPECT_EQ(CheckFileName(TrimTypedName(L" .. ")), NameProblem::kEmpty);
     for (const wchar_t* bad : {L"a:b", L"a/b", L"a\\b", L"what?", L"tab\t"})
         EXPECT_EQ(CheckFileName(bad), NameProblem::kBadCharacters) << testing::PrintToString(std::wstring(bad));
-    EXPECT_EQ(CheckFileName(L"my report.ov"), NameProblem::kNone);
+    for (const wchar_t* device : {L"nul", L"CON", L"Aux.ov", L"prn.txt.ov", L"com1", L"LPT9.ov", L"con .ov"})
+        EXPECT_EQ(CheckFileName(device), NameProblem::kDeviceName) << testing::PrintToString(std::wstring(device));
+    for (const wchar_t* plain : {L"null", L"console.ov", L"com10", L"lpt0", L"com", L"my nul"})
+        EXPECT_EQ(CheckFileName(plain), NameProblem::kNone) << testing::PrintToString(std::wstring(plain));
 
     EXPECT_EQ(NameWithExtension(L"report", L".ov", L"txt"), L"report.ov");
     EXPECT_EQ(NameWithExtension(L"notes.OV", L".ov", nullptr), L"notes.OV");
