@@ -169,7 +169,9 @@ private:
         InvalidateRect(list, nullptr, TRUE);
     }
 
-    // Opens the file in the list's row, unless it or its folder went away in the meantime.
+    // Opens the file in the list's row, unless its path is too long for the caller, or it or its
+    // folder went away in the meantime. The length comes first: a path too long for the device
+    // to open is not there for it either, and "cannot be found" would not say why.
     void Accept(int row) {
         LVITEMW item = {};
         item.mask = LVIF_PARAM;
@@ -177,6 +179,7 @@ private:
         if (row < 0 || !ListView_GetItem(Control(IDC_FILE_LIST), &item)) return;
         if (item.lParam < 0 || static_cast<size_t>(item.lParam) >= entries_.size()) return;
         const FileEntry entry = entries_[item.lParam];
+        if (TooLong(entry.path)) return;
         const std::wstring folder = entry.path.substr(0, entry.path.rfind(L'\\'));
         if (!IsFolder(folder)) {
             TellFolderGone(folder);
@@ -190,7 +193,6 @@ private:
             FillList();
             return;
         }
-        if (TooLong(entry.path)) return;
         Deliver(entry.path, Choice(IDC_FILE_TYPE));
     }
 
