@@ -114,6 +114,8 @@ void FitMessageBoxesToDeviceScreen();
 // "480x640@192") when set, else the host's screen.
 int DeviceMetric(int index);   // SM_CXSCREEN or SM_CYSCREEN
 int DeviceDpi();
+// Whether the device screen is turned on its side: wider than high (a square screen is upright).
+bool IsLandscapeScreen();
 // The work area a full-screen window or dialog takes: below the 26-pixel navigation bar and
 // above the menu bar.
 RECT DeviceWorkArea();
