@@ -26,12 +26,13 @@ std::vector<WORD> EmptyTemplate() {
 
 }  // namespace
 
-// To offer another place, add a row; Save lists it among its locations, Open among its folders.
-const DocumentRoot kDocumentRoots[] = {
+namespace {
+constexpr DocumentRoot kDevicePlaces[] = {
     {L"\\My Documents", IDS_FD_MAIN_MEMORY, IDS_FD_MY_DOCUMENTS, false, false},
     {L"\\Storage Card", IDS_FD_STORAGE_CARD, IDS_FD_STORAGE_CARD, true, true},
 };
-const size_t kDocumentRootCount = std::size(kDocumentRoots);
+}  // namespace
+const std::span<const DocumentRoot> kDocumentRoots(kDevicePlaces);
 
 bool IsFolder(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
@@ -40,8 +41,8 @@ bool IsFolder(const std::wstring& path) {
 
 bool IsPresent(const DocumentRoot& root) { return !root.removable || IsFolder(root.path); }
 
-const DocumentRoot* RemovableRootOf(const std::wstring& path) {
-    for (const DocumentRoot& root : kDocumentRoots)
+const DocumentRoot* RemovableRootOf(std::span<const DocumentRoot> roots, const std::wstring& path) {
+    for (const DocumentRoot& root : roots)
         if (root.removable && StartsWithIgnoringCase(path, root.path)) return &root;
     return nullptr;
 }
@@ -79,8 +80,8 @@ void SetDialogError(DWORD error) { lastDialogError = error; }
 
 DWORD WINAPI CommDlgExtendedError() { return lastDialogError; }
 
-FileDialogBase::FileDialogBase(OPENFILENAMEW& ofn, UINT defaultTitle)
-    : ofn_(ofn), types_(ReadFileTypes(ofn.lpstrFilter)),
+FileDialogBase::FileDialogBase(OPENFILENAMEW& ofn, UINT defaultTitle, std::span<const DocumentRoot> roots)
+    : ofn_(ofn), roots_(roots), types_(ReadFileTypes(ofn.lpstrFilter)),
       title_(ofn.lpstrTitle && *ofn.lpstrTitle ? ofn.lpstrTitle : LoadResString(defaultTitle)) {}
 
 BOOL FileDialogBase::Run() {
@@ -173,13 +174,13 @@ int FileDialogBase::LabelWidth() const {
     return widest;
 }
 
-void FileDialogBase::Grid::Place(int id, int x, int y, int w, int h) const {
+void FileDialogBase::Grid::Put(int id, int x, int y, int w, int h) const {
     if (HWND control = GetDlgItem(wnd, id)) MoveWindow(control, x, y, std::max(0, w), std::max(0, h), TRUE);
 }
 
 void FileDialogBase::Grid::Choice(int labelId, int fieldId, int x, int y, int w, bool combo) const {
-    Place(labelId, x, y + 3 * scale, label, field - 3 * scale);
-    Place(fieldId, x + label, y, w - label, combo ? field + dropped : field);
+    Put(labelId, x, y + 3 * scale, label, field - 3 * scale);
+    Put(fieldId, x + label, y, w - label, combo ? field + dropped : field);
 }
 
 void FileDialogBase::Layout() {
@@ -193,8 +194,8 @@ void FileDialogBase::Layout() {
                     LabelWidth() + gap};
     const int buttonY = height - grid.bar + 2 * scale, buttonHeight = grid.bar - 4 * scale;
     const int buttonWidth = (width - 3 * gap) / 2;
-    grid.Place(IDCANCEL, width - gap - buttonWidth, buttonY, buttonWidth, buttonHeight);
-    grid.Place(IDOK, gap, buttonY, buttonWidth, buttonHeight);
+    grid.Put(IDCANCEL, width - gap - buttonWidth, buttonY, buttonWidth, buttonHeight);
+    grid.Put(IDOK, gap, buttonY, buttonWidth, buttonHeight);
     LayOutFields(grid);
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,10 @@
 #include "platform/file_dialog_rules.h"
 #include "platform/pocketpc.h"
 
-// Where documents live, as on the device: Save's Location choices and the roots of Open's list,
-// in this order. A removable place (the storage card, the folder \Storage Card of the object
-// store) is offered only while its folder exists. Save offers the place and the folders directly
-// in it; Open lists the place's files and those of its folders one level down.
+// A place documents live in: one of Save's Location choices and a root of Open's list. A
+// removable place (the storage card, the folder \Storage Card of the object store) is offered
+// only while its folder exists. Save offers the place and the folders directly in it; Open lists
+// the place's files and those of its folders one level down.
 struct DocumentRoot {
     const wchar_t* path;
     UINT locationLabel;   // Save's Location choice
@@ -26,8 +27,10 @@ struct DocumentRoot {
     bool removable;       // offered only while its folder exists
     bool named;           // Open shows its folders as "<label>\<folder>" and its files' folder as the label
 };
-extern const DocumentRoot kDocumentRoots[];
-extern const size_t kDocumentRootCount;
+// The device's places, in the order the dialogs offer them: main memory (\My Documents), then
+// the storage card. GetSaveFileNameW and GetOpenFileNameW offer these; a dialog made with other
+// places (a folder of the system's for a kind of file) offers those instead.
+extern const std::span<const DocumentRoot> kDocumentRoots;
 
 // A folder a dialog offers: where it is, the name shown for it in the choices and in the list.
 struct Place {
@@ -38,8 +41,8 @@ struct Place {
 
 bool IsFolder(const std::wstring& path);
 bool IsPresent(const DocumentRoot& root);
-// The removable root the path lies in, if any.
-const DocumentRoot* RemovableRootOf(const std::wstring& path);
+// The removable place the path lies in, if any.
+const DocumentRoot* RemovableRootOf(std::span<const DocumentRoot> roots, const std::wstring& path);
 // The folders directly in `root`, by name.
 std::vector<std::wstring> SubFolders(const std::wstring& root);
 // Calls `visit` with the find data of every entry of a folder but "." and "..".
@@ -56,7 +59,7 @@ std::wstring WindowString(HWND wnd);
 
 class FileDialogBase {
 public:
-    FileDialogBase(OPENFILENAMEW& ofn, UINT defaultTitle);
+    FileDialogBase(OPENFILENAMEW& ofn, UINT defaultTitle, std::span<const DocumentRoot> roots);
     virtual ~FileDialogBase() = default;
     // TRUE when a path was handed over; CommDlgExtendedError() tells a failure from a cancel.
     BOOL Run();
@@ -66,7 +69,7 @@ protected:
     struct Grid {
         HWND wnd;
         int width, height, scale, gap, row, field, dropped, bar, label;
-        void Place(int id, int x, int y, int w, int h) const;
+        void Put(int id, int x, int y, int w, int h) const;
         // A label and its field in one row, from x for `w` pixels.
         void Choice(int labelId, int fieldId, int x, int y, int w, bool combo) const;
     };
@@ -95,6 +98,7 @@ protected:
     void FinishControls();
 
     OPENFILENAMEW& ofn_;
+    const std::span<const DocumentRoot> roots_;
     const std::vector<FileType> types_;
     const std::wstring title_;
     HWND wnd_ = nullptr;
@@ -113,10 +117,10 @@ bool CheckDialogRequest(const OPENFILENAMEW* ofn);
 void SetDialogError(DWORD error);
 
 template <typename Dialog>
-BOOL RunFileDialog(LPOPENFILENAMEW ofn) {
+BOOL RunFileDialog(LPOPENFILENAMEW ofn, std::span<const DocumentRoot> roots) {
     if (!CheckDialogRequest(ofn)) return FALSE;
     try {
-        Dialog dialog(*ofn);
+        Dialog dialog(*ofn, roots);
         return dialog.Run();
     } catch (...) {
         SetDialogError(CDERR_MEMALLOCFAILURE);

@@ -1,5 +1,5 @@
-// The device's Open dialog: the files of the chosen type in every place of kDocumentRoots that is
-// there and in their folders one level down, or in one chosen folder, in a list sorted by a tap
+// The device's Open dialog: the files of the chosen type in every place it was made with that is
+// there, and in their folders one level down, or in one chosen folder, in a list sorted by a tap
 // on a column; a tap on a file opens it.
 #include <algorithm>
 
@@ -28,7 +28,7 @@ std::wstring SizeText(ULONGLONG size) {
 
 class OpenDialog : public FileDialogBase {
 public:
-    explicit OpenDialog(OPENFILENAMEW& ofn) : FileDialogBase(ofn, IDS_FD_OPEN_TITLE) {}
+    OpenDialog(OPENFILENAMEW& ofn, std::span<const DocumentRoot> roots) : FileDialogBase(ofn, IDS_FD_OPEN_TITLE, roots) {}
 
 private:
     void Start() override {
@@ -67,7 +67,7 @@ private:
             listTop = gap + 2 * row;
         }
         HWND list = Control(IDC_FILE_LIST);
-        grid.Place(IDC_FILE_LIST, gap, listTop, grid.width - 2 * gap, grid.height - grid.bar - gap - listTop);
+        grid.Put(IDC_FILE_LIST, gap, listTop, grid.width - 2 * gap, grid.height - grid.bar - gap - listTop);
         RECT client;
         GetClientRect(list, &client);
         const int columns = client.right - GetSystemMetrics(SM_CXVSCROLL);
@@ -93,7 +93,7 @@ private:
 
     // Says why a folder of the list cannot be read: the card it was on is out, or it is gone.
     void TellFolderGone(const std::wstring& folder) {
-        const DocumentRoot* root = RemovableRootOf(folder);
+        const DocumentRoot* root = RemovableRootOf(roots_, folder);
         if (root && !IsPresent(*root)) Tell(IDS_FD_NO_CARD, MB_OK | MB_ICONEXCLAMATION);
         else Tell(IDS_FD_FOLDER_GONE, MB_OK | MB_ICONEXCLAMATION, folder);
     }
@@ -105,8 +105,7 @@ private:
         const int chosen = Choice(IDC_FILE_FOLDER);
         const std::wstring kept = chosen > 0 && static_cast<size_t>(chosen) <= folders_.size() ? folders_[chosen - 1].path : L"";
         folders_.clear();
-        for (size_t r = 0; r < kDocumentRootCount; ++r) {
-            const DocumentRoot& root = kDocumentRoots[r];
+        for (const DocumentRoot& root : roots_) {
             if (!IsPresent(root)) continue;
             const std::wstring label = LoadResString(root.folderLabel);
             folders_.push_back({root.path, label, root.named ? label : L""});
@@ -203,4 +202,4 @@ private:
 
 }  // namespace
 
-BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn) { return RunFileDialog<OpenDialog>(ofn); }
+BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn) { return RunFileDialog<OpenDialog>(ofn, kDocumentRoots); }

@@ -1,7 +1,7 @@
 // The device's Save dialog: a name, a folder of the chosen location (none, or one directly in it),
-// a type, whose extension is added, and a location (kDocumentRoots). The path is handed over only
-// when the name is one the file system keeps as a file; OFN_OVERWRITEPROMPT asks before a file is
-// replaced.
+// a type, whose extension is added, and a location (one of the places the dialog was made with).
+// The path is handed over only when the name is one the file system keeps as a file;
+// OFN_OVERWRITEPROMPT asks before a file is replaced.
 #include <algorithm>
 
 #include "base/strings.h"
@@ -12,7 +12,7 @@ namespace {
 
 class SaveDialog : public FileDialogBase {
 public:
-    explicit SaveDialog(OPENFILENAMEW& ofn) : FileDialogBase(ofn, IDS_FD_SAVE_TITLE) {}
+    SaveDialog(OPENFILENAMEW& ofn, std::span<const DocumentRoot> roots) : FileDialogBase(ofn, IDS_FD_SAVE_TITLE, roots) {}
 
 private:
     void Start() override {
@@ -64,8 +64,7 @@ private:
     // Every place there is, once; a place that goes away keeps its choice (Accept says it is gone).
     void FillLocations() {
         HWND combo = Control(IDC_FILE_LOCATION);
-        for (size_t i = 0; i < kDocumentRootCount; ++i) {
-            const DocumentRoot& root = kDocumentRoots[i];
+        for (const DocumentRoot& root : roots_) {
             if (std::find(locations_.begin(), locations_.end(), &root) != locations_.end() || !IsPresent(root)) continue;
             locations_.push_back(&root);
             SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResString(root.locationLabel)));
@@ -137,4 +136,4 @@ private:
 
 }  // namespace
 
-BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) { return RunFileDialog<SaveDialog>(ofn); }
+BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) { return RunFileDialog<SaveDialog>(ofn, kDocumentRoots); }
