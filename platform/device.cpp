@@ -102,6 +102,8 @@ int DeviceMetric(int index) {
 
 int DeviceDpi() { return CurrentScreen().dpi; }
 
+bool IsLandscapeScreen() { return DeviceMetric(SM_CXSCREEN) > DeviceMetric(SM_CYSCREEN); }
+
 RECT DeviceWorkArea() {
     Screen screen = CurrentScreen();
     int bar = BarHeight(screen);

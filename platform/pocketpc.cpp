@@ -1,5 +1,5 @@
 // Shell calls of the device layer: dialog initialisation, the Done button, setting changes,
-// the input panel and image loading (the file dialogs are in file_dialogs.cpp).
+// the input panel and image loading (the file dialogs are in save_dialog.cpp and open_dialog.cpp).
 //
 // COM (for the image codecs) is loaded when first used: start-up does not need it, and loading it
 // with the program cost a tenth of its start time and a fifth of its memory. Nothing here may

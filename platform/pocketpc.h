@@ -70,7 +70,8 @@ HBITMAP SHLoadImageFile(const wchar_t* fileName);
 // The device's Save and Open dialogs under the system's names (nothing links comdlg32). Full screen, laid out for the
 // screen and again when it turns. Save: "Name", "Folder" (of \My Documents or the card), "Type"
 // (the filter; its extension is added) and "Location" (main memory, or the storage card while
-// \Storage Card exists); OFN_OVERWRITEPROMPT asks before a file is replaced. Open: the files of
+// \Storage Card exists); a device's name (NUL, COM1.ov) is refused like a name with a bad
+// character; OFN_OVERWRITEPROMPT asks before a file is replaced. Open: the files of
 // the chosen type in \My Documents, its folders and the card's, in a list sorted by a tap on a
 // column; a tap on a file opens it. lpstrFile gets the path, nFileOffset, nFileExtension,
 // nFilterIndex (and lpstrFileTitle) are set. FALSE on Cancel, with CommDlgExtendedError() 0.
@@ -113,6 +114,8 @@ void FitMessageBoxesToDeviceScreen();
 // "480x640@192") when set, else the host's screen.
 int DeviceMetric(int index);   // SM_CXSCREEN or SM_CYSCREEN
 int DeviceDpi();
+// Whether the device screen is turned on its side: wider than high (a square screen is upright).
+bool IsLandscapeScreen();
 // The work area a full-screen window or dialog takes: below the 26-pixel navigation bar and
 // above the menu bar.
 RECT DeviceWorkArea();

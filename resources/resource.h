@@ -311,3 +311,4 @@
 #define IDS_FD_SIZE_BYTES        3525
 #define IDS_FD_SIZE_KB           3526
 #define IDS_FD_SIZE_MB           3527
+#define IDS_FD_DEVICE_NAME       3530

@@ -72,8 +72,6 @@ void RefreshControl(HINSTANCE instance, HWND control, const TemplateItem& item, 
 
 }  // namespace
 
-bool IsLandscapeScreen() { return DeviceMetric(SM_CYSCREEN) < DeviceMetric(SM_CXSCREEN); }
-
 BOOL ApplyDialogTemplate(HINSTANCE instance, HWND dialog, const DialogTemplate& layout, ControlImages& images) {
     HDWP batch = BeginDeferWindowPos(layout.itemCount);
     int unnamed = 0;

@@ -63,8 +63,6 @@ void AddRegisteredPages(Session& session);
 // "\Windows\delme_*.*": the files a font removal could not delete while they were in use.
 void DeleteLeftoverFiles();
 
-// Orientation: true when the device screen is wider than high.
-bool IsLandscapeScreen();
 struct DialogTemplate;
 // Moves a page's controls to the positions of another of its templates and refreshes what their
 // look takes from it (labels, images, list selections); the images loaded go to `images`. FALSE

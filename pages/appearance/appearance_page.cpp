@@ -426,7 +426,7 @@ void AppearancePage::PaintPreview(HDC dc) {
         GetWindowRect(marker, &area);
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&area), 2);
     }
-    const bool landscape = DeviceMetric(SM_CXSCREEN) > DeviceMetric(SM_CYSCREEN);
+    const bool landscape = IsLandscapeScreen();
     preview_.Paint(dc, area, host(), landscape ? 1 : 0, [this](HDC memory, const RECT& r) { DrawPreview(memory, r); });
 }
 

@@ -24,7 +24,7 @@ void AppearancePage::DrawPreview(HDC dc, const RECT& a) const {
     PreviewMetrics m = QueryPreviewMetrics(host());
     m.menuItemHeight = GetSystemMetrics(SM_CYMENU);
     const int s = m.scale;
-    const bool landscape = DeviceMetric(SM_CXSCREEN) > DeviceMetric(SM_CYSCREEN);
+    const bool landscape = IsLandscapeScreen();
 
     // The screen: a white area inside a black line.
     {

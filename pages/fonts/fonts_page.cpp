@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cwchar>
+
 #include "base/handles.h"
 #include "base/strings.h"
 #include "config/configurations.h"
@@ -17,7 +20,7 @@ constexpr UINT kFullNameFormat = 3178;   // "Full font name: %s"
 constexpr UINT kActiveRow = 3179;        // "%s"
 constexpr UINT kOverrideRow = 3180;      // "%s (RAM)"
 constexpr UINT kInstallTitle = 3181;     // "Install as"
-constexpr UINT kNotAFileName = 3182;
+constexpr UINT kNotAFileName = 3182;     // "... at most %d characters ..."
 constexpr UINT kCannotCopy = 3183;       // "... (error #%d) ..."
 constexpr UINT kOntoItself = 3184;
 constexpr UINT kNotFromRom = 3185;
@@ -44,14 +47,22 @@ std::optional<std::wstring> WholePath(std::wstring path) {
     return path;
 }
 
-// Where Remove keeps a copy of a font: the install folder, then "\" and the file name.
-std::optional<std::wstring> BackupPath(const wchar_t* fileName) {
+// The paths the page builds from a font's file name, around it.
+constexpr wchar_t kInstalledPrefix[] = L"\\windows\\";
+constexpr wchar_t kDisplacedSuffix[] = L"_rename";
+constexpr wchar_t kTakenOutPrefix[] = L"\\Windows\\delme_";
+constexpr wchar_t kTakenOutSuffix[] = L".del";
+
+// The program's folder, where Remove keeps a copy of a font ("" when it is not known).
+std::wstring InstallFolder() {
     RegKey key;
     RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_READ, nullptr, key.put(), nullptr);
-    std::wstring folder;
-    if (key) folder = QueryRegistryString(key.get(), L"", L"InstallDir", kInstallDirBytes).value_or(L"");
-    return WholePath(folder + L"\\" + fileName);
+    if (!key) return {};
+    return QueryRegistryString(key.get(), L"", L"InstallDir", kInstallDirBytes).value_or(L"");
 }
+
+// Where Remove keeps a copy of a font: the install folder, then "\" and the file name.
+std::optional<std::wstring> BackupPath(const wchar_t* fileName) { return WholePath(InstallFolder() + L"\\" + fileName); }
 
 int ShowBox(HWND owner, const std::wstring& text, UINT caption, UINT buttons) {
     return MessageBoxW(owner, text.c_str(), LoadResString(caption), buttons);
@@ -65,8 +76,15 @@ std::wstring ErrorText(UINT format, DWORD error) {
 
 FontsPage::FontsPage(PageHost& host) : KitPage(host, IDD_FONTS) {}
 
+size_t FontsPage::MaxInstallName() {
+    // Room left in a path shorter than MAX_PATH once the parts around the name are in.
+    auto room = [](size_t around) { return around < MAX_PATH - 1 ? MAX_PATH - 1 - around : 0; };
+    return std::min({room(wcslen(kInstalledPrefix) + wcslen(kDisplacedSuffix)),
+                     room(wcslen(kTakenOutPrefix) + wcslen(kTakenOutSuffix)), room(InstallFolder().size() + 1)});
+}
+
 bool FontsPage::IsPlainFileName(std::wstring_view name) {
-    if (name.empty() || name.size() > kMaxInstallName) return false;
+    if (name.empty()) return false;
     // The file system drops a trailing dot or space: the name would be another than typed.
     if (name.back() == L'.' || name.back() == L' ') return false;
     for (wchar_t c : name)
@@ -219,8 +237,11 @@ void FontsPage::InstallSelected() {
     std::optional<std::wstring> name = AskName(owner, LoadResString(kInstallTitle), entry->FileName());
     if (!name) return;
     // A typed path would write, displace and delete files outside \Windows.
-    if (!IsPlainFileName(*name)) {
-        ShowBox(owner, LoadResString(kNotAFileName), kError, MB_OK | MB_TOPMOST);
+    // So is a name too long for one of the font's paths: the font could never be removed.
+    const size_t longest = MaxInstallName();
+    if (!IsPlainFileName(*name) || name->size() > longest) {
+        ShowBox(owner, FormatText(kTextChars, LoadResString(kNotAFileName), static_cast<int>(longest)), kError,
+                MB_OK | MB_TOPMOST);
         return;
     }
     if (entry->romIndex < 0 && entry->active && SameName(*name, entry->FileName())) {
@@ -263,8 +284,8 @@ DWORD FontsPage::CopyIntoWindows(FontFileEntry& entry, const std::wstring& newNa
     // A file from outside \Windows: its owner is asked whether to keep it once the copy is made.
     const bool keepQuestion = entry.romIndex < 0 && !entry.active;
 
-    const std::wstring destination = std::wstring(L"\\windows\\") + newName;
-    const std::wstring displaced = destination + L"_rename";
+    const std::wstring destination = kInstalledPrefix + newName;
+    const std::wstring displaced = destination + kDisplacedSuffix;
     if (error == 0 && displaced.size() >= MAX_PATH) error = ERROR_FILENAME_EXCED_RANGE;
     // An installed font of that name goes out of the way first (it may be in use, and a copy
     // over it that runs out of room would leave it cut short); a failed copy puts it back whole.
@@ -325,7 +346,7 @@ DWORD FontsPage::TakeOutFile(FontFileEntry& entry, bool deleteIt) {
     if (!deleteIt && catalogue.HasCopyOf(entry)) deleteIt = true;
     DWORD error = 0;
     const std::optional<std::wstring> temporary =
-        WholePath(std::wstring(L"\\Windows\\delme_") + entry.FileName() + L".del");
+        WholePath(kTakenOutPrefix + std::wstring(entry.FileName()) + kTakenOutSuffix);
     if (!temporary) error = ERROR_FILENAME_EXCED_RANGE;
     if (error == 0 && !deleteIt) {
         const std::optional<std::wstring> backup = BackupPath(entry.FileName());

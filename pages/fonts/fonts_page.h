@@ -12,8 +12,11 @@
 
 class FontsPage : public KitPage {
 public:
-    // Install names: "\windows\" + name + "_rename" must stay a whole path.
-    static constexpr size_t kMaxInstallName = 243;
+    // The longest install name from which every path the page builds for the font fits MAX_PATH:
+    // the font "\windows\<name>", an earlier font of that name moved aside to "<name>_rename",
+    // Remove's backup "<install folder>\<name>" and the "\Windows\delme_<name>.del" that Remove
+    // and Delete move the font to. It depends on the install folder (236 in "\Program Files\Orvanel").
+    static size_t MaxInstallName();
 
     explicit FontsPage(PageHost& host);
     BOOL IsKind(DWORD tag) override { return tag == kTagFont; }
@@ -30,7 +33,8 @@ public:
     // deleteIt or another catalogued file holds the same bytes; 0 or the error code, which is shown.
     DWORD TakeOutFile(FontFileEntry& entry, bool deleteIt);
     // A name Install may write under \Windows: a bare file name the file system keeps as typed,
-    // no device's name, and none that the program's own files take there.
+    // no device's name, and none that the program's own files take there (its length is
+    // MaxInstallName's to judge).
     static bool IsPlainFileName(std::wstring_view name);
 
     bool filling = false;

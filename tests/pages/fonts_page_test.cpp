@@ -287,6 +287,42 @@ TEST_F(FontsTest, InstallNamesMustBePlainAndNotTheFileItself) {
     EXPECT_EQ(session().fontFileChangeCount, 2);
 }
 
+// An installed font must be removable again: its name leaves room for Remove's backup in the
+// program's folder and for the "\\Windows\\delme_<name>.del" that Remove and Delete move it to.
+TEST_F(FontsTest, InstallNamesLeaveRoomForEveryPathOfTheFont) {
+    CreateDirectoryW(L"\\Program Files", nullptr);
+    CreateDirectoryW(L"\\Program Files\\Orvanel", nullptr);
+    SetInstallDir(L"\\Program Files\\Orvanel");   // the backup's path limits the name to 236
+    Put(L"\\Temp\\one.ttf", Sized(100));
+    Put(L"\\Temp\\two.ttf", Sized(200));
+    Open();
+    ModalScript boxes;
+    const std::wstring backedUp = std::wstring(232, L'b') + L".ttf";
+    Install(boxes, L"\\Temp\\one.ttf", L"b" + backedUp, {IDOK});
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    EXPECT_NE(boxes.seen()[1].text.find(L"at most 236 characters"), std::wstring::npos) << boxes.seen()[1].text;
+    EXPECT_FALSE(FileExists((L"\\Windows\\b" + backedUp).c_str()));
+    Install(boxes, L"\\Temp\\one.ttf", backedUp, {IDNO});   // the original goes: no twin stands for the backup
+    Select(page->activeList, backedUp);
+    Press(IDC_FONTS_REMOVE);
+    EXPECT_EQ(boxes.seen().size(), 4u) << "removed without an error";
+    EXPECT_FALSE(FileExists((L"\\Windows\\" + backedUp).c_str()));
+    EXPECT_EQ(FileBytes(L"\\Program Files\\Orvanel\\" + backedUp), Sized(100));
+
+    SetInstallDir(L"\\B");   // now "\\Windows\\delme_<name>.del" limits it to 240
+    const std::wstring deleted = std::wstring(236, L'd') + L".ttf";
+    Install(boxes, L"\\Temp\\two.ttf", L"d" + deleted, {IDOK});
+    ASSERT_EQ(boxes.seen().size(), 6u);
+    EXPECT_NE(boxes.seen()[5].text.find(L"at most 240 characters"), std::wstring::npos) << boxes.seen()[5].text;
+    Install(boxes, L"\\Temp\\two.ttf", deleted, {IDNO});
+    ASSERT_TRUE(FileExists((L"\\Windows\\" + deleted).c_str()));
+    Select(page->activeList, deleted);
+    boxes.Press(IDYES);
+    Press(IDC_FONTS_DELETE);
+    ASSERT_EQ(boxes.seen().size(), 9u) << "the question only";
+    EXPECT_FALSE(FileExists((L"\\Windows\\" + deleted).c_str()));
+}
+
 TEST_F(FontsTest, InstallFromAStorageCardKeepsTheOriginalOnlyOnYes) {
     Put(L"\\Storage Card\\Fonts\\card.ttf", Sized(1000));
     Put(L"\\Storage Card\\Fonts\\kept.ttf", Sized(1001));

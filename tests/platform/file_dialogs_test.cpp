@@ -239,6 +239,41 @@ TEST_F(FileDialogs, SaveRefusesBadInputAndKeepsWhatWasTyped) {
     EXPECT_EQ(seen[1].caption, L"Export to:");
 }
 
+TEST_F(FileDialogs, SaveRefusesDeviceNamesBeforeAskingToReplace) {
+    ModalScript script;
+    std::vector<std::wstring> kept;
+    const std::vector<std::wstring> names = {L"nul", L"CON.ov", L"Aux.txt", L"com1 ", L"lpt9."};
+    EXPECT_FALSE(Run(true, [&](HWND dialog) {
+        for (const std::wstring& name : names) {
+            SaveAs(dialog, name);
+            kept.push_back(NameTyped(dialog));
+        }
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }, script, {IDOK, IDOK, IDOK, IDOK, IDOK}));
+    EXPECT_EQ(kept, names);
+    const auto& seen = script.seen();
+    ASSERT_EQ(seen.size(), 6u);
+    const wchar_t* trimmed[] = {L"nul", L"CON.ov", L"Aux.txt", L"com1", L"lpt9"};
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(seen[i + 1].text, FormatText(1024, LoadResString(IDS_FD_DEVICE_NAME), trimmed[i])) << i;
+    EXPECT_EQ(seen[1].text.substr(0, 34), L"\"nul\" is the name of a device (CON");
+}
+
+TEST_F(FileDialogs, OpenSaysAPathIsTooLongBeforeLookingForTheFile) {
+    // Too long for the device to open: there it is not found at all, as here once it is deleted.
+    const std::wstring name = L"dlg-" + std::wstring(240, L'x') + L".ov";
+    const std::wstring path = std::wstring(kFolder) + L"\\" + name;
+    Make(path, 1);
+    ModalScript script;
+    EXPECT_FALSE(Run(false, [&](HWND dialog) {
+        DeleteFileW(path.c_str());
+        Tap(dialog, name.c_str());
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }, script, {IDOK}));
+    ASSERT_EQ(script.seen().size(), 2u);
+    EXPECT_EQ(script.seen()[1].text, FormatText(1024, LoadResString(IDS_FD_TOO_LONG), path.c_str()));
+}
+
 TEST_F(FileDialogs, OpenListsTheTypesFilesSortsThemAndOpensATappedOne) {
     Make(L"\\My Documents\\dlg-b.ov", 10);
     Make(L"\\My Documents\\dlg-note.txt", 1);
