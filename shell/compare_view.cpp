@@ -20,7 +20,7 @@ namespace {
 constexpr UINT kRefit = WM_APP + 1;   // posted when the screen turns: fit the dialog again
 constexpr int kMargin = 4;
 
-bool Landscape() { return DeviceMetric(SM_CXSCREEN) > DeviceMetric(SM_CYSCREEN); }
+bool Landscape() { return IsLandscapeScreen(); }
 
 int TextHeight(HWND wnd) {
     WindowDc dc(wnd);

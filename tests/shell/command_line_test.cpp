@@ -309,3 +309,117 @@ TEST(CommandLine, SplitsAsTheRuntimeDoesAndLeavesTheInstallerWordsAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// Live values a test sets, put back when it ends.
+class LiveValues {
+public:
+    void Dword(const wchar_t* path, const wchar_t* name, DWORD value) {
+        Keep(HKEY_LOCAL_MACHINE, path, name);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, path, name, REG_DWORD, &value, sizeof value);
+    }
+    void UserText(const wchar_t* path, const wchar_t* name, const std::wstring& text) {
+        Keep(HKEY_CURRENT_USER, path, name);
+        RegSetKeyValueW(HKEY_CURRENT_USER, path, name, REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    ~LiveValues() {
+        for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
+            RegSetKeyValueW(it->root, it->path, it->name, it->type, it->bytes.data(), static_cast<DWORD>(it->bytes.size()));
+    }
+
+private:
+    struct Kept {
+        HKEY root;
+        const wchar_t* path;
+        const wchar_t* name;
+        DWORD type;
+        std::vector<BYTE> bytes;
+    };
+    void Keep(HKEY root, const wchar_t* path, const wchar_t* name) {
+        Kept k{root, path, name, REG_NONE, std::vector<BYTE>(512)};
+        DWORD size = 512;
+        RegGetValueW(root, path, name, RRF_RT_ANY, &k.type, k.bytes.data(), &size);
+        k.bytes.resize(size);
+        kept_.push_back(std::move(k));
+    }
+    std::vector<Kept> kept_;
+};
+
+constexpr wchar_t kMenu[] = L"SYSTEM\\GWE\\Menu";
+constexpr wchar_t kInbox[] = L"Software\\Microsoft\\Inbox\\Settings";
+
+}  // namespace
+
+TEST_F(Commands, NothingIsSaidToBeSameOrDoneWhenItIsNot) {
+    LiveValues live;
+    ASSERT_EQ(Run(L"/capture X"), kCommandDone) << lines;
+    // Values whose words read the same as the configuration's: listed, with what is stored.
+    live.Dword(kMenu, L"AniType", 1);
+    live.Dword(kMenu, L"AniTime", 150);
+    live.UserText(kInbox, L"MsgListReadFont", L"Courier New,85");
+    live.UserText(kInbox, L"MsgListHeaderFont", L"Arial,200");
+    EXPECT_EQ(Run(L"/compare X /device"), kCommandDone);
+    EXPECT_EQ(lines,
+              "Page | Setting | X | Device\r\n"
+              "Misc | Menu Animation | On (6) | On (1)\r\n"
+              "Misc | Menu animation speed | 9 (100) | 9 (150)\r\n"
+              "Misc | Inbox list font size | Tahoma, 8 | Courier New, 8\r\n");
+    live.UserText(kInbox, L"MsgListReadFont", L"Tahoma,80");
+    EXPECT_EQ(Run(L"/compare X /device"), kCommandDone);
+    EXPECT_NE(lines.find("Misc | Inbox list font size | Tahoma, 8 (MsgListHeaderFont: \"Tahoma,80\") | "
+                         "Tahoma, 8 (MsgListHeaderFont: \"Arial,200\")\r\n"),
+              std::string::npos)
+        << lines;
+    // A configuration lacking values is the same as itself.
+    for (const wchar_t* name : {L"cxVScr", L"cyHScr", L"cyCap"})
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"Orvanel\\X\\GWE", name);
+    EXPECT_EQ(Run(L"/compare X X"), kCommandDone);
+    EXPECT_EQ(lines, "");
+
+    // Failures name the file or the configuration; nothing written counts as done.
+    WriteStoreFile(L"\\Temp\\bad.ov", "not a configuration");
+    EXPECT_EQ(Run(L"/import \\Temp\\bad.ov /as Y"), kCommandFailed);
+    EXPECT_EQ(lines, "\"\\Temp\\bad.ov\": Invalid configuration file.\r\n");
+    DeleteFileW(L"\\Temp\\bad.ov");
+    for (const wchar_t* device : {L"nul.ov", L"CON", L"com1.txt", L"Lpt9.ov"}) {
+        EXPECT_EQ(Run(std::wstring(L"/export X \\Temp\\") + device + L" /yes"), kCommandFailed) << Utf8Of(device);
+        EXPECT_NE(lines.find("names a device, not a file"), std::string::npos) << lines;
+        EXPECT_EQ(lines.find("exported"), std::string::npos) << lines;
+    }
+
+    // No way back: refused without /yes, which goes on and says so.
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply", L"x", REG_DWORD, "\1\0\0\0", 4);   // a user's own
+    live.Dword(L"SYSTEM\\GWE", L"cyCap", 31);
+    EXPECT_EQ(Run(L"/apply X"), kCommandFailed);
+    EXPECT_NE(lines.find("\"X\": The device's settings could not be kept"), std::string::npos) << lines;
+    EXPECT_EQ(CurrName(), L"<none>");
+    EXPECT_EQ(Run(L"/apply X /yes /reset"), kCommandDone) << lines;
+    EXPECT_EQ(lines,
+              "Configuration \"X\" was applied to the device.\r\n"
+              "Applied without a way back: the device's settings could not be kept as \"Before Apply\".\r\n"
+              "Resetting the device.\r\n")
+        << "what was done is said before the reset";
+    EXPECT_EQ(reboots, 1);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply");
+}
+
+TEST_F(Commands, ProvisioningTwiceLeavesTheWayBackToTheFirstRunsDevice) {
+    LiveValues live;
+    const DWORD first = ReadDword(L"SYSTEM", L"GWE", L"cxVScr");
+    ASSERT_EQ(Run(L"/capture Src"), kCommandDone);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Orvanel\\Src\\GWE", L"cxVScr", REG_DWORD, "\x19\0\0\0", 4);
+    ASSERT_EQ(Run(std::wstring(L"/export Src ") + kFile), kCommandDone);
+    live.Dword(L"SYSTEM\\GWE", L"cxVScr", first);
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(Run(std::wstring(L"/import ") + kFile + L" /as Office /yes"), kCommandDone) << lines;
+        if (run == 1)
+            EXPECT_NE(lines.find("the device was written, its settings kept as \"Before Apply\" first"),
+                      std::string::npos)
+                << "into the applied configuration: " << lines;
+        ASSERT_EQ(Run(L"/apply Office"), kCommandDone) << lines;
+        EXPECT_EQ(ReadDword(L"SYSTEM", L"GWE", L"cxVScr"), 25u);
+        EXPECT_EQ(ReadDword(L"Orvanel\\Before Apply", L"GWE", L"cxVScr"), first) << "run " << run;
+    }
+}
