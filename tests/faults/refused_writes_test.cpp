@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/handles.h"
+#include "config/apply.h"
 #include "config/configurations.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
@@ -137,6 +138,11 @@ TEST_F(RefusedWrites, ApplyThatCannotRecordTheNameSaysTheDeviceWasNotWritten) {
 
 // The kept settings are replaced only once the new ones are written whole: a refusal leaves them.
 TEST_F(RefusedWrites, ARefusedKeepLeavesTheWayBackThereWhateverTheAnswer) {
+    // The device gets what is applied here: it is put back at the end.
+    struct PutBack {
+        MemoryStore device;
+        ~PutBack() { device.CopyTo(*OpenRegistryStore(kSystemStoreKey, true)); }
+    } putBack{CaptureDevice(session())};
     auto caption = [](DWORD value) {
         SetRegistryValue(HKEY_LOCAL_MACHINE, L"Orvanel\\Current\\GWE", L"cyCap", REG_DWORD, &value, sizeof value);
     };
