@@ -43,10 +43,10 @@ MemoryStore PagesWrite(Session& session) {
 // Before the device is written: keeps what it holds where the pages write, or asks whether to
 // go on without a way back (refused on No). A device that already holds everything keeps the
 // way back it has: an Apply that changes nothing must not make the last one irreversible.
-Outcome KeepOrAsk(Session& session, const MemoryStore& written, std::wstring_view applied) {
-    auto live = OpenRegistryStore(kSystemStoreKey, true);
-    if (written.HeldBy(*live)) return {};
-    if (KeepDeviceSettings(written.ReadSame(*live), applied)) return {};
+Outcome KeepOrAsk(Session& session, Store& live, const MemoryStore& written, std::wstring_view applied) {
+    MemoryStore device = written.ReadSame(live);
+    if (written.HeldBy(device)) return {};
+    if (KeepDeviceSettings(device, applied)) return {};
     if (session.Ask(Session::Question::NoWayBack, LoadResString(IDS_NO_WAY_BACK), LoadResString(IDS_ATTENTION),
                     MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) != IDYES)
         return Outcome::Refused(LoadResString(IDS_CMD_NO_WAY_BACK));
@@ -69,9 +69,10 @@ void RefreshSystemColors(Session& session) {
 Outcome WriteKeptToDevice(Session& session, const std::wstring& whileApplied) {
     wchar_t applied[kNameChars] = {};
     ReadCurrName(applied, sizeof(applied));
-    Outcome outcome = KeepOrAsk(session, PagesWrite(session), applied);
+    auto live = OpenRegistryStore(kSystemStoreKey, true);   // open for the whole undo
+    Outcome outcome = KeepOrAsk(session, *live, PagesWrite(session), applied);
     if (!outcome.done()) return outcome;
-    outcome.Add(SavePagesToDevice(session));
+    outcome.Add(SavePagesToDevice(session, *live));
 
     const bool known = !whileApplied.empty() && !IsKeptConfig(whileApplied) &&
                        KeyExists(LoadResString(IDS_PROGRAM_KEY), whileApplied.c_str());
@@ -81,8 +82,7 @@ Outcome WriteKeptToDevice(Session& session, const std::wstring& whileApplied) {
     } else {
         ClearCurrName();   // what the device holds now was applied with no configuration we know
     }
-    session.changeCount = session.fontFileChangeCount;
-    session.resetCount = session.fontFileChangeCount;
+    session.marks.Saved();
     RebuildConfigMenu(session, nullptr);
     session.RefreshTitle();
     RefreshSystemColors(session);
@@ -98,14 +98,15 @@ Outcome ApplyConfig(Session& session, const wchar_t* name) {
     lstrcpynW(chosen, name ? name : L"", kNameChars);
     if (IsKeptConfig(chosen)) return WriteKeptToDevice(session, KeptWhileApplied());
 
-    const bool pending = HasPendingChanges(session);
+    const bool pending = session.marks.Pending();
     wchar_t applied[kNameChars] = {};
     const bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || !SameName(applied, chosen);
-    Outcome outcome = KeepOrAsk(session, PagesWrite(session), applied);
+    auto live = OpenRegistryStore(kSystemStoreKey, true);   // open for the whole Apply
+    Outcome outcome = KeepOrAsk(session, *live, PagesWrite(session), applied);
     if (!outcome.done()) return outcome;
 
     const bool recorded = WriteCurrName(chosen) != FALSE;
-    outcome.Add(SaveConfig(session, chosen));
+    outcome.Add(SaveConfig(session, chosen, live.get()));
     // Only the applied configuration is written to the device: one the registry would not record
     // as applied never got there.
     wchar_t now[kNameChars] = {};
@@ -141,26 +142,30 @@ MemoryStore CaptureDevice(Session& session) {
 }
 
 bool KeepDeviceSettings(const MemoryStore& device, std::wstring_view whileApplied) {
-    const std::wstring key = KeptKey(), draft = KeptDraftKey();
-    if (KeyExists(LoadResString(IDS_PROGRAM_KEY), KeptConfigName())) {
+    const std::wstring key = KeptKey();
+    const bool replacing = KeyExists(LoadResString(IDS_PROGRAM_KEY), KeptConfigName()) != FALSE;
+    if (replacing) {
         if (!HasKeptConfig()) return false;   // a user's own configuration of the name
     } else if (StoredConfigCount() >= static_cast<DWORD>(kMaxConfigs)) {
         return false;
     }
-    // Written whole under the draft's name first: a refusal on the way leaves the kept ones be.
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, draft.c_str());
     // The marker goes first: a key without it would pass for a user's configuration.
-    bool kept = WriteMarker(draft, whileApplied);
-    if (kept) {
-        auto store = OpenRegistryStore(draft, false);
-        kept = device.CopyTo(*store);
-    }
-    if (kept) {
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
-        kept = CopyKeyTree(draft.c_str(), key.c_str(), HKEY_LOCAL_MACHINE);
-        if (!kept) DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
-    }
+    auto keep = [&](const std::wstring& at) {
+        bool kept = WriteMarker(at, whileApplied);
+        if (kept) kept = device.CopyTo(*OpenRegistryStore(at, false));
+        if (!kept) DeleteKeyTree(HKEY_LOCAL_MACHINE, at.c_str());
+        return kept;
+    };
+    if (!replacing) return keep(key);
+    // Written whole under the draft's name first: a refusal on the way leaves the kept ones be.
+    const std::wstring draft = KeptDraftKey();
     DeleteKeyTree(HKEY_LOCAL_MACHINE, draft.c_str());
+    if (!keep(draft)) return false;
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
+    // From memory rather than from the draft: no read of the registry needed. The draft goes
+    // once the kept settings are in their place (it stays, whole, should they not get there).
+    const bool kept = keep(key) || CopyKeyTree(draft.c_str(), key.c_str(), HKEY_LOCAL_MACHINE);
+    if (kept) DeleteKeyTree(HKEY_LOCAL_MACHINE, draft.c_str());
     return kept;
 }
 

@@ -122,8 +122,7 @@ Outcome ImportChosen(Session& session, ChosenConfigFile chosen) {
     auto store = OpenFileStoreForReading(chosen.storeKey, std::move(chosen.head));
     LoadPagesFrom(session, *store);
     // The imported settings belong to no configuration yet: mark them unsaved.
-    session.changeCount = 1;
-    session.resetCount = 1;
+    session.marks.Set(1, 1);
     session.RefreshTitle();
     RebuildConfigMenu(session, nullptr);
     return outcome;

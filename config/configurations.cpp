@@ -82,6 +82,20 @@ std::wstring PageNames(const Session& session, const std::set<size_t>& pages) {
     return names;
 }
 
+// Saves every page into a registry store already open.
+Unwritten SaveAllPagesTo(Session& session, Store& store) {
+    Unwritten failed;
+    WriteWatch watch(store);
+    for (size_t i = 0; i < session.pages.size(); ++i) {
+        SettingsPage* page = session.pages[i];
+        if (!page) continue;
+        const bool saved = page->Save(watch) != FALSE;
+        if (watch.TakeFailure() || !saved)
+            (page->SavesToDevice() && !store.IsLive() ? failed.device : failed.store).insert(i);
+    }
+    return failed;
+}
+
 // Saves every page into one store; a configuration in the registry exists as a key even before
 // any page writes a value into it. A file reports its own failures; what the pages that write
 // the device could not write is told all the same.
@@ -98,25 +112,9 @@ Unwritten SaveAllPages(Session& session, const std::wstring& storeKey) {
         failed.file = !file->Commit();
         return failed;
     }
-    if (!IsSystemStoreKey(storeKey)) {
-        RegKey key;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, storeKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
-    }
+    if (!IsSystemStoreKey(storeKey)) CreateRegistryKey(HKEY_LOCAL_MACHINE, storeKey);
     auto store = OpenStore(storeKey, session.sheet);
-    WriteWatch watch(*store);
-    for (size_t i = 0; i < session.pages.size(); ++i) {
-        SettingsPage* page = session.pages[i];
-        if (!page) continue;
-        const bool saved = page->Save(watch) != FALSE;
-        if (watch.TakeFailure() || !saved)
-            (page->SavesToDevice() && !IsSystemStoreKey(storeKey) ? failed.device : failed.store).insert(i);
-    }
-    return failed;
-}
-
-void SetCountersToFontFileChanges(Session& session) {
-    session.changeCount = session.fontFileChangeCount;
-    session.resetCount = session.fontFileChangeCount;
+    return SaveAllPagesTo(session, *store);
 }
 
 // The name dialog's texts in, the typed name out.
@@ -185,8 +183,6 @@ void ReportUnwritten(Session& session, const std::wstring& text) {
     session.ShowMessage(text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
 }
 
-bool HasPendingChanges(const Session& session) { return session.changeCount != 0 || session.resetCount != 0; }
-
 std::wstring StoreKeyOf(std::wstring_view name) {
     if (IsFileName(name)) return std::wstring(name);
     return std::wstring(LoadResString(IDS_PROGRAM_KEY)) + L"\\" + std::wstring(name);
@@ -228,8 +224,8 @@ void ClearCurrName() {
 void FormatTitle(const Session& session, wchar_t* buffer, size_t chars) {
     if (!buffer || !chars) return;
     _snwprintf(buffer, chars, LoadResString(IDS_TITLE_FORMAT), session.activeConfigName,
-               session.changeCount ? LoadResString(IDS_CHANGE_MARK) : L"",
-               session.resetCount ? LoadResString(IDS_RESET_MARK) : L"");
+               session.marks.changes() ? LoadResString(IDS_CHANGE_MARK) : L"",
+               session.marks.resets() ? LoadResString(IDS_RESET_MARK) : L"");
     buffer[chars - 1] = L'\0';
 }
 
@@ -256,6 +252,7 @@ void RebuildConfigMenu(Session& session, const wchar_t* checkName) {
         DWORD chars = kNameChars;
         if (RegEnumKeyExW(program.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
+        if (!IsAcceptableConfigName(name)) continue;   // no configuration's: a draft of kept settings
         bool checked = checkName && SameNameIgnoringCase(name, checkName);
         if (session.configMenu)
             AppendMenuW(session.configMenu, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), IDM_CONFIG_FIRST + i,
@@ -275,10 +272,10 @@ std::optional<std::wstring> AskName(HWND owner, const wchar_t* title, const wcha
     return state.typed;
 }
 
-Outcome SavePagesToDevice(Session& session) {
+Outcome SavePagesToDevice(Session& session, Store& device) {
     Outcome outcome;
     outcome.deviceWritten = true;
-    const Unwritten live = SaveAllPages(session, kSystemStoreKey);
+    const Unwritten live = SaveAllPagesTo(session, device);
     std::set<size_t> refused = live.store;
     refused.insert(live.device.begin(), live.device.end());
     if (!refused.empty()) {
@@ -294,7 +291,7 @@ void SaveConfigurationPages(Session& session, const wchar_t* name) {
     SaveAllPages(session, StoreKeyOf(name ? name : L""));
 }
 
-Outcome SaveConfig(Session& session, const wchar_t* name) {
+Outcome SaveConfig(Session& session, const wchar_t* name, Store* device) {
     bool fromDialog = false;
     std::wstring chosen;
     if (name && !IsFileName(name) && IsKeptConfig(name)) name = nullptr;   // only Apply writes it
@@ -325,7 +322,7 @@ Outcome SaveConfig(Session& session, const wchar_t* name) {
     const bool toDevice = SameName(chosen, applied);
     std::set<size_t> refused = first.device;
     if (toDevice) {
-        const Unwritten live = SaveAllPages(session, kSystemStoreKey);
+        const Unwritten live = device ? SaveAllPagesTo(session, *device) : SaveAllPages(session, kSystemStoreKey);
         refused.insert(live.store.begin(), live.store.end());
         refused.insert(live.device.begin(), live.device.end());
         outcome.deviceWritten = true;
@@ -338,7 +335,7 @@ Outcome SaveConfig(Session& session, const wchar_t* name) {
         outcome.Add(Outcome::Failed(text));
     }
     if (toDevice) {
-        if (HasPendingChanges(session)) {
+        if (session.marks.Pending()) {
             outcome.resetWanted = true;
             OfferReset(session);
             SipShowIM(SIPF_OFF);
@@ -347,7 +344,7 @@ Outcome SaveConfig(Session& session, const wchar_t* name) {
 
     // Changes that did not reach the configuration stay marked as unsaved.
     if (!IsFileName(chosen) && unsaved.empty()) {
-        SetCountersToFontFileChanges(session);
+        session.marks.Saved();
         if (fromDialog) CopyText(session.activeConfigName, kNameChars, chosen);
     }
     RebuildConfigMenu(session, nullptr);
@@ -361,7 +358,7 @@ void LoadPagesFrom(Session& session, Store& store) {
 }
 
 Outcome AskToSaveChanges(Session& session) {
-    if (!HasPendingChanges(session)) return {};
+    if (!session.marks.Pending()) return {};
     std::wstring question = FormatText(kNameChars * 2, LoadResString(IDS_SAVE_CHANGES), session.activeConfigName);
     int answer = session.Ask(Session::Question::SaveChanges, question.c_str(), LoadResString(IDS_CONFIRM),
                              MB_YESNOCANCEL);
@@ -383,7 +380,7 @@ Outcome LoadConfig(Session& session, const wchar_t* name) {
     LoadPagesFrom(session, *store);
 
     if (!IsFileName(chosen)) CopyText(session.activeConfigName, kNameChars, chosen);
-    SetCountersToFontFileChanges(session);
+    session.marks.Saved();
     session.RefreshTitle();
     RebuildConfigMenu(session, nullptr);
     return outcome;

@@ -15,9 +15,10 @@ void RebuildConfigMenu(Session& session, const wchar_t* checkName);
 // The configuration is written to the device too when it is the applied one. The kept
 // configuration ("Before Apply") is written only by Apply and Undo Apply: a save under its name
 // is a Save As.
-Outcome SaveConfig(Session& session, const wchar_t* name);
+// `device`, when given, is the live device's store, open for the whole operation.
+Outcome SaveConfig(Session& session, const wchar_t* name, Store* device = nullptr);
 // Writes every page's settings to the device and nothing else; what it refused is said.
-Outcome SavePagesToDevice(Session& session);
+Outcome SavePagesToDevice(Session& session, Store& device);
 // Saves every page under the configuration's key and nothing else (the first-run capture).
 void SaveConfigurationPages(Session& session, const wchar_t* name);
 Outcome LoadConfig(Session& session, const wchar_t* name);
@@ -34,8 +35,6 @@ BOOL ReadCurrName(wchar_t* buffer, DWORD sizeInBytes);
 BOOL WriteCurrName(const wchar_t* name);
 // No configuration is the applied one any more.
 void ClearCurrName();
-// Whether the pages hold unsaved changes; what the title's marks show.
-bool HasPendingChanges(const Session& session);
 // Says which pages could not write everything, in one message.
 void ReportUnwritten(Session& session, const std::wstring& text);
 // The name dialog: the typed name, or nullopt on Cancel or an empty name.

@@ -7,32 +7,16 @@ Session::Session() : saveFileDialog(GetSaveFileNameW), openFileDialog(GetOpenFil
 // The pages go before the windows they know of are gone; the program destroys the sheet first.
 Session::~Session() = default;
 
-void Session::NoteUserChange() {
-    SettingsChanged();
-    ++changeCount;
-    ++resetCount;
+void Session::Note(void (ChangeMarks::*change)(), bool settingsChanged) {
+    if (settingsChanged) SettingsChanged();
+    (marks.*change)();
     RefreshTitle();
 }
 
-void Session::NoteFontFileChange() {
-    ++fontFileChangeCount;
-    ++changeCount;
-    ++resetCount;
-    RefreshTitle();
-}
-
-void Session::MarkChanged() {
-    SettingsChanged();
-    if (resetCount == 0) resetCount = 1;
-    if (changeCount == 0) changeCount = 1;
-    RefreshTitle();
-}
-
-void Session::NoteColorChoice() {
-    SettingsChanged();
-    ++changeCount;
-    RefreshTitle();
-}
+void Session::NoteUserChange() { Note(&ChangeMarks::Changed, true); }
+void Session::NoteFontFileChange() { Note(&ChangeMarks::FontFileChanged, false); }
+void Session::MarkChanged() { Note(&ChangeMarks::Marked, true); }
+void Session::NoteColorChoice() { Note(&ChangeMarks::ColorChosen, true); }
 
 int Session::ShowMessage(const wchar_t* text, const wchar_t* caption, UINT type) {
     return Ask(Question::None, text, caption, type);

@@ -22,6 +22,39 @@ constexpr int kMaxConfigNameChars = 255;   // a configuration is a registry key:
 // layer, or a test's answer).
 using FileDialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
 
+// The marks the title line shows: changes not saved, changes that want a reset, and the font
+// file operations of this run, which no configuration saves and which stay marked until the
+// program ends.
+class ChangeMarks {
+public:
+    // A user's edit on a page: a change to save and to reset for.
+    void Changed() { ++changes_, ++resets_; }
+    // A change that only needs marking: at least one of each.
+    void Marked() {
+        if (changes_ == 0) changes_ = 1;
+        if (resets_ == 0) resets_ = 1;
+    }
+    // A font file installed, removed or deleted (or tried).
+    void FontFileChanged() { ++fontFiles_, Changed(); }
+    // A colour chosen in the colour chooser: to save, not to reset for.
+    void ColorChosen() { ++changes_; }
+    // What the pages hold is saved (or thrown away): only the font file operations stay marked.
+    void Saved() { changes_ = resets_ = fontFiles_; }
+    // Marks as given (the title's own test; a test that starts without marks).
+    void Set(int changes, int resets) { changes_ = changes, resets_ = resets; }
+
+    // Whether "Save changes?" has anything to ask about.
+    bool Pending() const { return changes_ != 0 || resets_ != 0; }
+    int changes() const { return changes_; }
+    int resets() const { return resets_; }
+    int fontFiles() const { return fontFiles_; }
+
+private:
+    int changes_ = 0;
+    int resets_ = 0;
+    int fontFiles_ = 0;
+};
+
 class Session : public PageHost {
 public:
     Session();
@@ -57,9 +90,7 @@ public:
     HMENU configMenu = nullptr;             // the Configuration drop-down of the menu bar
     wchar_t activeConfigName[kNameChars] = {};
     std::array<std::array<wchar_t, kNameChars>, kMaxConfigs> configNameTable = {};
-    int changeCount = 0;
-    int resetCount = 0;
-    int fontFileChangeCount = 0;
+    ChangeMarks marks;
     COLORREF chooserColor = 0x808080;
     bool sheetComplete = false;             // set once the sheet is made and every page grabbed
     std::function<void(SettingsPage&)> onPageDialogMade;   // the program's fitting of a new page
@@ -86,6 +117,9 @@ public:
     int Ask(Question question, const wchar_t* text, const wchar_t* caption, UINT type);
 
 private:
+    // Every notifier: the marks changed as `change` says, the title refreshed.
+    void Note(void (ChangeMarks::*change)(), bool settingsChanged);
+
     std::vector<std::unique_ptr<SettingsPage>> owned_;
     unsigned settingsVersion_ = 0;
 };

@@ -13,15 +13,15 @@ public:
 
     // The owner of the message boxes and dialogs a page shows: the property sheet.
     virtual HWND MessageOwner() const = 0;
-    // A user change on a page: both change counters up by one, title line refreshed.
+    // A user change on a page: a change to save and one to reset for, title line refreshed.
     virtual void NoteUserChange() = 0;
-    // A user change that only needs marking: each counter that is 0 becomes 1, title refreshed.
+    // A user change that only needs marking: marked unsaved and wanting a reset, title refreshed.
     virtual void MarkChanged() = 0;
     virtual void RefreshTitle() = 0;
-    // A font file installed, removed or deleted (or tried): the font file counter and both change
-    // counters up by one, title refreshed. The font file counter stays up until the program ends.
+    // A font file installed, removed or deleted (or tried): marked as a user change that no save
+    // clears (the mark stays until the program ends), title refreshed.
     virtual void NoteFontFileChange() = 0;
-    // A colour chosen in the colour chooser: changeCount up by one, resetCount untouched.
+    // A colour chosen in the colour chooser: a change to save, none to reset for.
     virtual void NoteColorChoice() = 0;
     // The colour chooser's current colour, kept from one opening to the next (grey at first).
     virtual COLORREF& ChooserColor() = 0;

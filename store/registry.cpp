@@ -204,59 +204,78 @@ BOOL DeleteKeyTree(HKEY root, const wchar_t* path) {
     return status == ERROR_SUCCESS;
 }
 
-std::optional<DWORD> QueryRegistryDword(HKEY root, const std::wstring& path, const wchar_t* name) {
-    RegKey key = OpenForRead(root, Trimmed(path));
+std::optional<DWORD> QueryDwordIn(HKEY key, const wchar_t* name) {
     if (!key) return std::nullopt;
     // Only a whole number is one: a text or a value of another size would read as a number
     // nobody stored.
     DWORD value = 0, bytes = sizeof(value), type = REG_NONE;
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS ||
         type != REG_DWORD || bytes != sizeof(value))
         return std::nullopt;
     return value;
 }
 
-std::optional<std::wstring> QueryRegistryString(HKEY root, const std::wstring& path, const wchar_t* name,
-                                                size_t maxBytes) {
-    if (maxBytes < sizeof(wchar_t) || maxBytes > 0x100000) return std::nullopt;
+std::optional<std::wstring> QueryStringIn(HKEY key, const wchar_t* name, size_t maxBytes) {
+    if (!key || maxBytes < sizeof(wchar_t) || maxBytes > 0x100000) return std::nullopt;
     std::vector<wchar_t> buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
-    if (!QueryString(OpenForRead(root, Trimmed(path)).get(), name, buffer.data(), static_cast<DWORD>(maxBytes)))
-        return std::nullopt;
+    if (!QueryString(key, name, buffer.data(), static_cast<DWORD>(maxBytes))) return std::nullopt;
     return std::wstring(buffer.data());
 }
 
-std::optional<std::vector<BYTE>> QueryRegistryBinary(HKEY root, const std::wstring& path, const wchar_t* name,
-                                                     size_t maxBytes) {
-    RegKey key = OpenForRead(root, Trimmed(path));
+std::optional<std::vector<BYTE>> QueryBinaryIn(HKEY key, const wchar_t* name, size_t maxBytes) {
     if (!key || maxBytes > 0x100000) return std::nullopt;
     std::vector<BYTE> data(maxBytes ? maxBytes : 1);
     DWORD type = 0, bytes = static_cast<DWORD>(maxBytes);
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS) return std::nullopt;
+    if (RegQueryValueExW(key, name, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS) return std::nullopt;
     if (type != REG_BINARY) return std::nullopt;
     data.resize(bytes);
     return data;
 }
 
-std::optional<std::pair<DWORD, std::vector<BYTE>>> QueryRegistryRaw(HKEY root, const std::wstring& path,
-                                                                    const wchar_t* name, size_t maxBytes) {
-    RegKey key = OpenForRead(root, Trimmed(path));
+std::optional<std::pair<DWORD, std::vector<BYTE>>> QueryRawIn(HKEY key, const wchar_t* name, size_t maxBytes) {
     if (!key) return std::nullopt;
     DWORD type = REG_NONE, bytes = 0;
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
     std::vector<BYTE> data(bytes);
-    if (bytes > maxBytes) {
-        // Cut: the first maxBytes, then the size, so two long values of other sizes still differ.
-        std::vector<BYTE> whole(bytes);
-        if (RegQueryValueExW(key.get(), name, nullptr, &type, whole.data(), &bytes) != ERROR_SUCCESS) return std::nullopt;
-        data.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(maxBytes));
-        const DWORD size = bytes;
-        data.insert(data.end(), reinterpret_cast<const BYTE*>(&size), reinterpret_cast<const BYTE*>(&size) + sizeof size);
-        return std::make_pair(type, std::move(data));
-    }
-    if (bytes && RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS)
-        return std::nullopt;
+    if (bytes && RegQueryValueExW(key, name, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS) return std::nullopt;
     data.resize(bytes);
+    if (data.size() > maxBytes) {
+        // Cut: the first maxBytes, then the size, so two long values of other sizes still differ.
+        data.resize(maxBytes);
+        data.insert(data.end(), reinterpret_cast<const BYTE*>(&bytes), reinterpret_cast<const BYTE*>(&bytes) + sizeof bytes);
+    }
     return std::make_pair(type, std::move(data));
+}
+
+bool SetValueIn(HKEY key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    return key && RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+RegKey OpenRegistryKey(HKEY root, const std::wstring& path) { return OpenForRead(root, Trimmed(path)); }
+
+RegKey CreateRegistryKey(HKEY root, const std::wstring& path) {
+    RegKey key;
+    RegCreateKeyExW(root, Trimmed(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
+    return key;
+}
+
+std::optional<DWORD> QueryRegistryDword(HKEY root, const std::wstring& path, const wchar_t* name) {
+    return QueryDwordIn(OpenForRead(root, Trimmed(path)).get(), name);
+}
+
+std::optional<std::wstring> QueryRegistryString(HKEY root, const std::wstring& path, const wchar_t* name,
+                                                size_t maxBytes) {
+    return QueryStringIn(OpenForRead(root, Trimmed(path)).get(), name, maxBytes);
+}
+
+std::optional<std::vector<BYTE>> QueryRegistryBinary(HKEY root, const std::wstring& path, const wchar_t* name,
+                                                     size_t maxBytes) {
+    return QueryBinaryIn(OpenForRead(root, Trimmed(path)).get(), name, maxBytes);
+}
+
+std::optional<std::pair<DWORD, std::vector<BYTE>>> QueryRegistryRaw(HKEY root, const std::wstring& path,
+                                                                    const wchar_t* name, size_t maxBytes) {
+    return QueryRawIn(OpenForRead(root, Trimmed(path)).get(), name, maxBytes);
 }
 
 BOOL SetRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
+
 // Store-key family (root HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER for the User pair).
 BOOL WriteBinary(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
                  const void* data, DWORD size);
@@ -56,7 +58,19 @@ std::optional<std::wstring> QueryRegistryString(HKEY root, const std::wstring& p
 // REG_BINARY of at most maxBytes bytes.
 std::optional<std::vector<BYTE>> QueryRegistryBinary(HKEY root, const std::wstring& path, const wchar_t* name,
                                                      size_t maxBytes);
-// Any value as stored: its type and at most maxBytes of its bytes (a longer value is cut there).
+// The same reads and the write on a key already open (null: absent), so that one operation can
+// open each key once.
+std::optional<DWORD> QueryDwordIn(HKEY key, const wchar_t* name);
+std::optional<std::wstring> QueryStringIn(HKEY key, const wchar_t* name, size_t maxBytes);
+std::optional<std::vector<BYTE>> QueryBinaryIn(HKEY key, const wchar_t* name, size_t maxBytes);
+std::optional<std::pair<DWORD, std::vector<BYTE>>> QueryRawIn(HKEY key, const wchar_t* name, size_t maxBytes);
+bool SetValueIn(HKEY key, const wchar_t* name, DWORD type, const void* data, DWORD size);
+// root\path opened for reading (empty when it is absent or refused), or created and opened for
+// writing (empty when refused).
+RegKey OpenRegistryKey(HKEY root, const std::wstring& path);
+RegKey CreateRegistryKey(HKEY root, const std::wstring& path);
+// Any value as stored: its type and at most maxBytes of its bytes (a longer value is cut there,
+// its real size after).
 std::optional<std::pair<DWORD, std::vector<BYTE>>> QueryRegistryRaw(HKEY root, const std::wstring& path,
                                                                     const wchar_t* name, size_t maxBytes);
 // Creates the key when missing and sets the value.

@@ -16,38 +16,43 @@ const wchar_t* OrEmpty(const wchar_t* s) { return s ? s : L""; }
 DWORD TextBytes(std::wstring_view text) { return static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)); }
 
 // The registry: the live device, or one key below HKEY_LOCAL_MACHINE that holds everything.
+// Each key is opened once, at its first read and its first write, and stays open for as long as
+// the store lives: one operation. A key that is absent is remembered as absent until a write
+// makes it; one the registry refuses for writing refuses every write.
 class RegistryStore final : public Store {
 public:
     RegistryStore(std::wstring key, bool live) : key_(std::move(key)), live_(live) {}
     const std::wstring& Key() const override { return key_; }
     bool IsLive() const override { return live_; }
 
-    std::optional<DWORD> ReadDword(const ValueRef& v) override {
-        return QueryRegistryDword(Root(v), Path(v), v.name);
-    }
+    std::optional<DWORD> ReadDword(const ValueRef& v) override { return QueryDwordIn(ForRead(v), v.name); }
     std::optional<std::wstring> ReadString(const ValueRef& v, size_t maxBytes) override {
-        return QueryRegistryString(Root(v), Path(v), v.name, maxBytes);
+        return QueryStringIn(ForRead(v), v.name, maxBytes);
     }
     std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& v, size_t maxBytes) override {
-        return QueryRegistryBinary(Root(v), Path(v), v.name, maxBytes);
+        return QueryBinaryIn(ForRead(v), v.name, maxBytes);
     }
     std::optional<StoredValue> ReadStored(const ValueRef& v, DWORD) override {
-        auto raw = QueryRegistryRaw(Root(v), Path(v), v.name, kMaxStoredBytes);
+        auto raw = QueryRawIn(ForRead(v), v.name, kMaxStoredBytes);
         if (!raw) return std::nullopt;
         return StoredValue{raw->first, std::move(raw->second)};
     }
-    bool WriteDword(const ValueRef& v, DWORD data) override {
-        return SetRegistryValue(Root(v), Path(v), v.name, REG_DWORD, &data, sizeof data);
-    }
+    bool WriteDword(const ValueRef& v, DWORD data) override { return SetValueIn(ForWrite(v), v.name, REG_DWORD, &data, sizeof data); }
     bool WriteString(const ValueRef& v, std::wstring_view text) override {
         std::wstring terminated(text);
-        return SetRegistryValue(Root(v), Path(v), v.name, REG_SZ, terminated.c_str(), TextBytes(text));
+        return SetValueIn(ForWrite(v), v.name, REG_SZ, terminated.c_str(), TextBytes(text));
     }
     bool WriteBinary(const ValueRef& v, const void* data, size_t size) override {
-        return SetRegistryValue(Root(v), Path(v), v.name, REG_BINARY, data, static_cast<DWORD>(size));
+        return SetValueIn(ForWrite(v), v.name, REG_BINARY, data, static_cast<DWORD>(size));
     }
 
 private:
+    struct Held {
+        HKEY root;
+        std::wstring path;
+        RegKey key;   // empty: absent (for reading) or refused (for writing)
+    };
+
     HKEY Root(const ValueRef& v) const {
         if (!live_) return HKEY_LOCAL_MACHINE;
         switch (v.root) {
@@ -62,9 +67,31 @@ private:
         if (live_ && v.root != LiveRoot::System) return OrEmpty(v.subkey);
         return key_ + L"\\" + OrEmpty(v.subkey);
     }
+    static Held* Find(std::vector<Held>& held, HKEY root, const std::wstring& path) {
+        for (Held& h : held)
+            if (h.root == root && SameNameIgnoringCase(h.path, path)) return &h;
+        return nullptr;
+    }
+    HKEY ForRead(const ValueRef& v) {
+        const HKEY root = Root(v);
+        const std::wstring path = Path(v);
+        if (Held* held = Find(reading_, root, path)) return held->key.get();
+        reading_.push_back({root, path, OpenRegistryKey(root, path)});
+        return reading_.back().key.get();
+    }
+    HKEY ForWrite(const ValueRef& v) {
+        const HKEY root = Root(v);
+        const std::wstring path = Path(v);
+        if (Held* held = Find(writing_, root, path)) return held->key.get();
+        writing_.push_back({root, path, CreateRegistryKey(root, path)});
+        // A key made now is there for reading too.
+        if (Held* read = Find(reading_, root, path); read && !read->key) read->key = OpenRegistryKey(root, path);
+        return writing_.back().key.get();
+    }
 
     std::wstring key_;
     bool live_;
+    std::vector<Held> reading_, writing_;
 };
 
 // A file being read: its text, searched for each value.

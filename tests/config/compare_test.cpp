@@ -142,14 +142,14 @@ TEST_F(Compare, WithTheDeviceAFileAndAMissingValueChangingNothing) {
     TypeCaptionHeight(L"30");
     const std::wstring title = TitleText();
     const std::wstring stored = Dump(L"Orvanel");
-    const int changes = session().changeCount;
+    const int changes = session().marks.changes();
 
     auto d = CompareWith(session(), kSystemStoreKey);
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0].setting, L"Caption height");
     EXPECT_EQ(d[0].here, L"30 pixels");
     EXPECT_EQ(d[0].there, L"23 pixels");
-    EXPECT_EQ(session().changeCount, changes);
+    EXPECT_EQ(session().marks.changes(), changes);
 
     // The input methods compare with the device, by name.
     HWND sip = PageWindow(2);

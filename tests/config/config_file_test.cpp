@@ -228,7 +228,7 @@ TEST_F(ConfigFileCommandTest, CancelledDialogsDoNothing) {
     ExpectDialog(L"Import from:");
     EXPECT_TRUE(boxes.seen().empty());
     EXPECT_EQ(GetFileAttributesW(path_.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(session().changeCount, 0);
+    EXPECT_EQ(session().marks.changes(), 0);
 }
 
 TEST_F(ConfigFileCommandTest, ExportToAnUnwritablePathSaysSo) {
@@ -251,7 +251,7 @@ TEST_F(ConfigFileCommandTest, ImportOfAMissingFileSaysSo) {
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, L"Can not open \"" + path_ + L"\".");
     EXPECT_EQ(boxes.seen()[0].caption, L"Error");
-    EXPECT_EQ(session().changeCount, 0);
+    EXPECT_EQ(session().marks.changes(), 0);
 }
 
 TEST_F(ConfigFileCommandTest, ImportRejectsFilesWithoutThe16BitTag) {
@@ -270,8 +270,8 @@ TEST_F(ConfigFileCommandTest, ImportRejectsFilesWithoutThe16BitTag) {
         ASSERT_EQ(boxes.seen().size(), 1u) << "round " << round;
         EXPECT_EQ(boxes.seen()[0].text, L"Invalid configuration file.");
         EXPECT_EQ(boxes.seen()[0].caption, L"Error");
-        EXPECT_EQ(session().changeCount, 0) << "nothing may be loaded, round " << round;
-        EXPECT_EQ(session().resetCount, 0);
+        EXPECT_EQ(session().marks.changes(), 0) << "nothing may be loaded, round " << round;
+        EXPECT_EQ(session().marks.resets(), 0);
     }
 }
 

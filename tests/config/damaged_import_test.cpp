@@ -56,7 +56,7 @@ protected:
         DWORD written = 0;
         WriteFile(f, text.data(), static_cast<DWORD>(text.size() * 2), &written, nullptr);
         CloseHandle(f);
-        session().changeCount = session().resetCount = 0;   // no question about unsaved changes
+        session().marks.Set(0, 0);   // no question about unsaved changes
         ModalScript boxes;
         program().HandleCommand(IDM_IMPORT);
         EXPECT_TRUE(boxes.seen().empty()) << (boxes.seen().empty() ? std::wstring() : boxes.seen()[0].text);

@@ -148,7 +148,7 @@ TEST_F(Store, SaveAsCancelledOrEmptySavesNothing) {
     Command(IDM_SAVE_AS);
     EXPECT_EQ(boxes.seen().size(), 2u);
     EXPECT_EQ(Stored(L"Current"), 13u);
-    EXPECT_EQ(session().changeCount, 1);
+    EXPECT_EQ(session().marks.changes(), 1);
 }
 
 TEST_F(Store, SavingTheAppliedConfigurationWritesTheDeviceAndOffersTheReset) {
@@ -162,7 +162,7 @@ TEST_F(Store, SavingTheAppliedConfigurationWritesTheDeviceAndOffersTheReset) {
     EXPECT_EQ(boxes.seen()[0].caption, L"Attention!");
     EXPECT_EQ(boxes.seen()[0].text, kResetText);
     EXPECT_EQ(reboots, 0);
-    EXPECT_EQ(session().changeCount + session().resetCount, 0);
+    EXPECT_EQ(session().marks.changes() + session().marks.resets(), 0);
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\" ");
 
     Edit(17);
@@ -395,9 +395,7 @@ TEST_F(Store, MarkAppliedRecordsTheActiveNameOnly) {
 }
 
 TEST_F(Store, FontFileChangesKeepTheMarkAfterSaving) {
-    ++session().fontFileChangeCount;
-    ++session().changeCount;
-    ++session().resetCount;
+    session().marks.FontFileChanged();
     ModalScript boxes;
     boxes.Then(TypeName(L"Mine", L"Save As..."));
     Command(IDM_SAVE_AS);
@@ -533,7 +531,7 @@ TEST_F(StoreFiles, ABigFileImportsWhatLiesWithinTheSearchedPart) {
         file.reset();
         probe->number = 13;
         probe->text = L"Tahoma";
-        session().changeCount = session().resetCount = 0;
+        session().marks.Set(0, 0);
         ModalScript boxes;
         Command(IDM_IMPORT);
         EXPECT_TRUE(boxes.seen().empty());
@@ -550,6 +548,6 @@ TEST_F(StoreFiles, ABigFileImportsWhatLiesWithinTheSearchedPart) {
                exported.substr(header.size()));
     EXPECT_EQ(probe->number, 13u) << "beyond the searched part a value counts as missing";
     EXPECT_EQ(probe->text, L"Tahoma");
-    EXPECT_EQ(session().changeCount, 1) << "imported all the same, and marked unsaved";
+    EXPECT_EQ(session().marks.changes(), 1) << "imported all the same, and marked unsaved";
 }
 }  // namespace

@@ -160,7 +160,7 @@ TEST_F(FileFaults, NamesLongerThanAKeyNameAreRefusedAndTheLongestOneIsKeptWhole)
     }
     EXPECT_EQ(ReadDword((L"Orvanel\\" + longest).c_str(), L"GDI\\GLYPHCACHE", L"limit"), 2048u);
     EXPECT_EQ(session().activeConfigName, longest);
-    EXPECT_EQ(session().changeCount, 0) << "saved: the title line (cut at 259 characters) has no mark";
+    EXPECT_EQ(session().marks.changes(), 0) << "saved: the title line (cut at 259 characters) has no mark";
     {
         ModalScript boxes;
         boxes.Then(TypeName(other));

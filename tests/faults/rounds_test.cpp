@@ -62,7 +62,7 @@ protected:
     void Switch(const wchar_t* name) {
         const UINT slot = SlotOf(name);
         ASSERT_NE(slot, 0u) << "no menu slot for " << name;
-        const bool asks = session().changeCount != 0 || session().resetCount != 0;
+        const bool asks = session().marks.Pending();
         ModalScript boxes;
         if (asks) boxes.Press(IDNO);
         Command(slot);
@@ -81,7 +81,7 @@ protected:
         Command(IDM_EXPORT);
         Command(IDM_IMPORT);
         ASSERT_EQ(boxes.seen().size(), 0u) << "round " << i << ": " << (boxes.seen().empty() ? L"" : boxes.seen()[0].text);
-        ASSERT_NE(session().changeCount, 0) << "round " << i << ": the import took";
+        ASSERT_NE(session().marks.changes(), 0) << "round " << i << ": the import took";
         Turn(320, 240);
         ASSERT_TRUE(program().isLandscape());
         Turn(240, 320);

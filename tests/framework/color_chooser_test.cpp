@@ -83,11 +83,11 @@ TEST(Chooser, SwatchesTypedValuesAndButtonsReachTheCallerAndTheCounters) {
         EXPECT_EQ(color, 0x123456u);
         EXPECT_TRUE(PickColor(session, color, nullptr));
         EXPECT_EQ(color, 0x0080FFu);
-        EXPECT_EQ(session.changeCount, 2);   // both choices count, the first one too
+        EXPECT_EQ(session.marks.changes(), 2);   // both choices count, the first one too
         EXPECT_FALSE(PickColor(session, color, nullptr));
         EXPECT_EQ(color, 0x0080FFu);
-        EXPECT_EQ(session.changeCount, 2);
-        EXPECT_EQ(session.resetCount, 0);
+        EXPECT_EQ(session.marks.changes(), 2);
+        EXPECT_EQ(session.marks.resets(), 0);
 
         ASSERT_EQ(script.seen().size(), 3u);
         for (const SeenBox& box : script.seen()) EXPECT_EQ(box.caption, L"Choose Color");

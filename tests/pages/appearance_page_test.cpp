@@ -30,7 +30,7 @@ protected:
         page = FindPageAnswering<AppearancePage>(session());
         ASSERT_NE(page, nullptr);
         dialog = page->hwnd;
-        session().changeCount = session().resetCount = 0;
+        session().marks.Set(0, 0);
     }
     void TearDown() override {
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kConfig);
@@ -81,7 +81,7 @@ TEST_F(AppearanceTest, ElementsShareTheirColoursAndFonts) {
     EXPECT_TRUE(Enabled(IDC_GUI_FACE));
     EXPECT_EQ(Selected(IDC_GUI_SIZE), L"12") << "the device's -12 pixels";
     EXPECT_FALSE(IsDlgButtonChecked(dialog, IDC_GUI_BOLD));
-    EXPECT_EQ(session().changeCount, 0) << "picking an element changes nothing";
+    EXPECT_EQ(session().marks.changes(), 0) << "picking an element changes nothing";
 }
 
 // The window system offers the device's fonts: its ROM's and those it has installed, none of the
@@ -136,8 +136,8 @@ TEST_F(AppearanceTest, FontsFollowTheirParentAndSizesConvert) {
     EXPECT_EQ(page->fonts[0].height(), 800);
     Click(IDC_GUI_BOLD, false);
     EXPECT_EQ(page->fonts[0].weight(), 400);
-    EXPECT_EQ(session().changeCount, 3);
-    EXPECT_EQ(session().resetCount, 3);
+    EXPECT_EQ(session().marks.changes(), 3);
+    EXPECT_EQ(session().marks.resets(), 3);
 
     // The caption texts use font 3: face, size and italic are the system font's, bold its own.
     Choose(IDC_GUI_ELEMENT, L"Active Title Text");

@@ -193,7 +193,7 @@ TEST_F(FontsTest, NoFontFileAnywhereLeavesBothListsEmptyAndTheButtonsQuiet) {
     for (int id : {IDC_FONTS_INSTALL, IDC_FONTS_REMOVE, IDC_FONTS_DELETE, IDC_FONTS_LOOKUP}) Press(id);
     EXPECT_EQ(ListView_GetItemCount(page->fileList), 0);
     EXPECT_EQ(ListView_GetItemCount(page->activeList), 0);
-    EXPECT_EQ(session().fontFileChangeCount, 0);
+    EXPECT_EQ(session().marks.fontFiles(), 0);
     // The buttons follow the list in focus.
     SetFocus(page->activeList);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page->hwnd, IDC_FONTS_INSTALL)));
@@ -227,9 +227,9 @@ TEST_F(FontsTest, RomFontInstalledUnderItsOwnNameOverridesItUntilDeleted) {
     EXPECT_EQ(FileBytes(L"\\Windows\\romfont.ttf"), font);
     EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"romfont.ttf (RAM)"});
     EXPECT_EQ(Rows(page->activeList, 1), std::vector<std::wstring>{L"Rom Sans"});
-    EXPECT_EQ(session().fontFileChangeCount, 1);
-    EXPECT_EQ(session().changeCount, 1);
-    EXPECT_EQ(session().resetCount, 1);
+    EXPECT_EQ(session().marks.fontFiles(), 1);
+    EXPECT_EQ(session().marks.changes(), 1);
+    EXPECT_EQ(session().marks.resets(), 1);
 
     // Delete of the override asks, and the ROM font is active again.
     ModalScript boxes;
@@ -246,7 +246,7 @@ TEST_F(FontsTest, RomFontInstalledUnderItsOwnNameOverridesItUntilDeleted) {
     Press(IDC_FONTS_REMOVE);
     ASSERT_EQ(boxes.seen().size(), 2u);
     EXPECT_EQ(boxes.seen()[1].text, L"Orvanel can not delete file from ROM. Sorry.");
-    EXPECT_EQ(session().fontFileChangeCount, 2);
+    EXPECT_EQ(session().marks.fontFiles(), 2);
 }
 
 TEST_F(FontsTest, InstallNamesMustBePlainAndNotTheFileItself) {
@@ -270,7 +270,7 @@ TEST_F(FontsTest, InstallNamesMustBePlainAndNotTheFileItself) {
     for (size_t i = 19; i < 41; i += 2) EXPECT_EQ(boxes.seen()[i].text, boxes.seen()[1].text) << i;
     EXPECT_EQ(boxes.seen()[41].text, L"Orvanel cowardly rejects to copy font onto itself.");
     EXPECT_EQ(DeviceFiles(), files) << "nothing copied, moved or deleted";
-    EXPECT_EQ(session().fontFileChangeCount, 0);
+    EXPECT_EQ(session().marks.fontFiles(), 0);
 
     // A folder of the typed name is not replaced, nor moved away.
     Put(L"\\Windows\\Sub\\inner.ttf", Sized(5));
@@ -284,7 +284,7 @@ TEST_F(FontsTest, InstallNamesMustBePlainAndNotTheFileItself) {
     Install(boxes, L"\\Windows\\Self.ttf", L"self.ttf", {IDOK});
     EXPECT_EQ(boxes.seen().back().text.substr(0, 26), L"Can not copy file (error #");
     EXPECT_EQ(FileBytes(L"\\Windows\\Self.ttf"), font);
-    EXPECT_EQ(session().fontFileChangeCount, 2);
+    EXPECT_EQ(session().marks.fontFiles(), 2);
 }
 
 // An installed font must be removable again: its name leaves room for Remove's backup in the
@@ -458,7 +458,7 @@ TEST_F(FontsTest, RemoveKeepsABackupUnlessATwinExistsAndKeepsTheFontWhenTheBacku
     EXPECT_EQ(boxes.seen()[0].text, L"Can not remove file (error #3). Reset the device and try again.");
     EXPECT_EQ(FileBytes(L"\\Windows\\three.ttf"), Sized(300));
     EXPECT_EQ(Rows(page->activeList), std::vector<std::wstring>{L"three.ttf"});
-    EXPECT_EQ(session().fontFileChangeCount, 4);
+    EXPECT_EQ(session().marks.fontFiles(), 4);
 }
 
 TEST_F(FontsTest, AFontFileThatVanishesAfterTheCatalogueIsReportedAndNothingElseChanges) {

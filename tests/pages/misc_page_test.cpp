@@ -67,7 +67,7 @@ protected:
         ASSERT_NE(page, nullptr);
         dialog = PageWindow(4);
         ASSERT_NE(dialog, nullptr);
-        session().changeCount = session().resetCount = 0;
+        session().marks.Set(0, 0);
     }
     void TearDown() override {
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kConfig);
@@ -100,7 +100,7 @@ protected:
         GetDlgItemTextW(dialog, id, text, 64);
         return text;
     }
-    bool Marked() { return session().changeCount != 0 && session().resetCount != 0; }
+    bool Marked() { return session().marks.changes() != 0 && session().marks.resets() != 0; }
 
     MiscPage* page = nullptr;
     HWND dialog = nullptr;

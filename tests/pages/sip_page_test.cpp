@@ -55,7 +55,7 @@ protected:
         }
         dialog = page->hwnd;
         list = GetDlgItem(dialog, IDC_SIP_LIST);
-        session().changeCount = session().resetCount = 0;
+        session().marks.Set(0, 0);
     }
     void TearDown() override {
         AppTest::TearDown();
@@ -131,7 +131,7 @@ TEST_F(SipPageTest, ListsTheDevicesMethodsAndChangesOnlyOnSave) {
     EXPECT_EQ(boxes.seen()[0].text, L"This method should not be used as default. It may cause all data on the device to "
                                     L"be lost. Are you sure?");
     EXPECT_EQ(page->defaultIndex, keyboard);
-    EXPECT_EQ(session().changeCount, 0);
+    EXPECT_EQ(session().marks.changes(), 0);
 
     // Set as default enables a disabled method; clearing the default's box disables it all the same.
     Select(keypad);
@@ -142,14 +142,14 @@ TEST_F(SipPageTest, ListsTheDevicesMethodsAndChangesOnlyOnSave) {
     ListView_SetCheckState(list, keypad, FALSE);
     EXPECT_EQ(page->methods[keypad].enabled, 0);
     EXPECT_EQ(Text(IDC_SIP_DEFAULT_LINE), L"Default: Phone Keypad");
-    EXPECT_EQ(session().changeCount, 2);
-    EXPECT_EQ(session().resetCount, 2);
+    EXPECT_EQ(session().marks.changes(), 2);
+    EXPECT_EQ(session().marks.resets(), 2);
 
     // "Allow change" counts nothing.
     CheckDlgButton(dialog, IDC_SIP_ALLOW_CHANGE, BST_UNCHECKED);
     Press(IDC_SIP_ALLOW_CHANGE);
     EXPECT_EQ(page->allowChange, 0);
-    EXPECT_EQ(session().changeCount, 2);
+    EXPECT_EQ(session().marks.changes(), 2);
 
     wchar_t stored[130] = {};
     GetUserString(L"ControlPanel", L"Sip", L"DefaultIm", stored, sizeof stored);
@@ -185,7 +185,7 @@ TEST_F(SipPageTest, RenameAndRestoreOnRowZeroWhenNothingIsSelected) {
     SetWindowTextW(edit, L"My Pad");
     SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(page->methods[0].name, L"My Pad");
-    EXPECT_EQ(session().changeCount, 1);
+    EXPECT_EQ(session().marks.changes(), 1);
 
     page->SaveTo(L"SYSTEM");
     page->LoadFrom(L"SYSTEM");

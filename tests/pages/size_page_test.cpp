@@ -25,7 +25,7 @@ protected:
         page = FindPageAnswering<SizePage>(session());
         ASSERT_NE(page, nullptr);
         dialog = PageWindow(1);
-        session().changeCount = session().resetCount = 0;
+        session().marks.Set(0, 0);
     }
     void TearDown() override {
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kConfig);
@@ -67,7 +67,7 @@ TEST_F(SizePageTest, LoadsClampsAndListsTheFiveMetrics) {
         page->LoadFrom(kConfig);
         EXPECT_EQ(page->QueryItem(12, 0), loaded) << stored;
     }
-    EXPECT_EQ(session().changeCount, 0) << "loading counts nothing";
+    EXPECT_EQ(session().marks.changes(), 0) << "loading counts nothing";
 }
 
 TEST_F(SizePageTest, TheEditKeepsWhatWasTypedAndTheSlotItsRange) {
@@ -77,14 +77,14 @@ TEST_F(SizePageTest, TheEditKeepsWhatWasTypedAndTheSlotItsRange) {
     Type(L"99");
     EXPECT_EQ(Text(IDC_SIZE_VALUE), L"99");
     EXPECT_EQ(page->QueryItem(8, 0), 30);
-    EXPECT_EQ(session().changeCount, 1);
+    EXPECT_EQ(session().marks.changes(), 1);
     page->SaveTo(kConfig);
     EXPECT_EQ(ReadDword(kConfig, L"GWE", L"cxVScr"), 30u);
 
     Type(L"");
     EXPECT_EQ(page->QueryItem(8, 0), 30) << "a cleared edit changes nothing";
-    EXPECT_EQ(session().changeCount, 2) << "but counts";
-    EXPECT_EQ(session().resetCount, 2);
+    EXPECT_EQ(session().marks.changes(), 2) << "but counts";
+    EXPECT_EQ(session().marks.resets(), 2);
     EXPECT_NE(TitleText().find(L"*"), std::wstring::npos);
 }
 

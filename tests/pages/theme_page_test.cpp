@@ -99,7 +99,7 @@ protected:
         page = FindPageAnswering<ThemePage>(session());
         ASSERT_NE(page, nullptr);
         dialog = PageWindow(5);
-        session().changeCount = session().resetCount = 0;
+        session().marks.Set(0, 0);
     }
     static std::wstring Name(int number) { return std::to_wstring(number); }
     void Choose(const wchar_t* label) {
@@ -151,7 +151,7 @@ TEST_F(ThemeTest, ItemsShowTheirButtonsAndFlashInPortrait) {
         EXPECT_TRUE(Shown(IDC_THEME_FIRST_COLOR));
     }
     EXPECT_EQ(page->InversionsShown(), 4 * 7) << "each choice flashes its area four times";
-    EXPECT_EQ(session().changeCount, 0) << "choosing an item changes nothing";
+    EXPECT_EQ(session().marks.changes(), 0) << "choosing an item changes nothing";
 }
 
 TEST_F(ThemeTest, ColoursComeFromTheirKeyAndTheLiveDeviceIsTheRealOne) {
@@ -199,13 +199,13 @@ TEST_F(ThemeTest, TheChooserChangesAColourOnlyWhenAColourIsChosen) {
         EXPECT_EQ(script.unused(), 0u);
     }
     EXPECT_EQ(page->ColorValue(8), 0x9C2400u);
-    EXPECT_EQ(session().changeCount, 0);
+    EXPECT_EQ(session().marks.changes(), 0);
     EXPECT_EQ(TitleText().size(), before) << "no change mark";
 
     PickSwatch(IDC_THEME_SECOND_COLOR, IDC_CHOOSER_SWATCH_FIRST + 5);   // green
     EXPECT_EQ(page->ColorValue(8), 0x00FF00u);
     EXPECT_EQ(page->ColorValue(5), 0xE76D08u) << "the first colour stays";
-    EXPECT_EQ(session().changeCount, 1);
+    EXPECT_EQ(session().marks.changes(), 1);
 }
 
 TEST_F(ThemeTest, ThePictureAndTheBarShowTheColoursOnceAndKeepTheirObjects) {

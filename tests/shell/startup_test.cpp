@@ -236,13 +236,13 @@ TEST_F(StartUp, WithoutCurrNameTheActiveConfigurationIsCurrent) {
 TEST_F(StartUp, TitleLineMarksChangesAndPendingReset) {
     StartProgram();
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\" ");
-    session().changeCount = 1;
+    session().marks.Set(1, 0);
     session().RefreshTitle();
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  * ");
-    session().resetCount = 2;
+    session().marks.Set(1, 2);
     session().RefreshTitle();
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  *  ");
-    session().changeCount = 0;
+    session().marks.Set(0, 2);
     session().RefreshTitle();
     EXPECT_EQ(TitleText(), L"Configuration: \"Current\"  ");
 

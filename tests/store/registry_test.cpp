@@ -1,10 +1,13 @@
 // The registry helpers against the real registry of the test device.
+#include <windows.h>
+#include <sddl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "base/handles.h"
 #include "store/registry.h"
+#include "store/store.h"
 
 namespace {
 constexpr wchar_t kStore[] = L"OrvanelTest\\Store";
@@ -132,3 +135,37 @@ TEST_F(RegistryHelpers, DeleteKeyTreeRemovesEverythingBelow) {
     EXPECT_FALSE(DeleteKeyTree(HKEY_LOCAL_MACHINE, L"")) << "never the root";
 }
 }  // namespace
+
+// A registry store opens each key once and holds it for its own life, one operation: when it
+// goes, every handle it opened goes with it, a key that refused a write included.
+TEST_F(RegistryHelpers, AStoreClosesEveryKeyItHeldWhenItGoes) {
+    WriteDword(kStore, L"Locked", L"x", 1);
+    RegKey locked;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"OrvanelTest\\Store\\Locked", 0, READ_CONTROL | WRITE_DAC, locked.put());
+    PSECURITY_DESCRIPTOR denied = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x6;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                     &denied, nullptr));
+    ASSERT_EQ(RegSetKeySecurity(locked.get(), DACL_SECURITY_INFORMATION, denied), ERROR_SUCCESS);
+    LocalFree(denied);
+
+    DWORD before = 0, during = 0, after = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &before);
+    {
+        auto store = OpenRegistryStore(kStore, false);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(store->WriteDword({LiveRoot::System, L"GWE", L"cxVScr"}, 16 + i));
+            EXPECT_EQ(store->ReadDword({LiveRoot::System, L"GWE", L"cxVScr"}), 16u + i);
+            EXPECT_FALSE(store->WriteDword({LiveRoot::System, L"Locked", L"x"}, 2)) << "refused, as before";
+            EXPECT_EQ(store->ReadDword({LiveRoot::System, L"Locked", L"x"}), 1u);
+            EXPECT_FALSE(store->ReadDword({LiveRoot::System, L"Absent", L"x"}));
+        }
+        GetProcessHandleCount(GetCurrentProcess(), &during);
+    }
+    GetProcessHandleCount(GetCurrentProcess(), &after);
+    EXPECT_LE(during, before + 4) << "each key once: GWE to read and to write, Locked to read";
+    EXPECT_EQ(after, before);
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KA;;;WD)", SDDL_REVISION_1, &open, nullptr);
+    RegSetKeySecurity(locked.get(), DACL_SECURITY_INFORMATION, open);
+    LocalFree(open);
+}

@@ -45,11 +45,16 @@
 // yardsticks' again. The per-font row is the loaded lookup less the seeded one, over the 121
 // files added.
 //
-// Then one more start times Tools > Compare... with the device N times, one Apply, and Undo Apply
-// N times (each after one not counted): Compare from OK on the choice of the other side until the
-// list is up, Undo from Yes at its confirmation until the reset question is up (answered No).
-// The Apply is of the configuration the device has applied, so the device keeps its settings;
-// a "Before Apply" that was not there before is removed again, and the applied name put back.
+// Then one more start times Tools > Compare... with the device N times, Apply N times, Save N
+// times and Undo Apply N times (each after one not counted): Compare from OK on the choice of the
+// other side until the list is up, Apply and Save until the program has handled the command,
+// Undo from Yes at its confirmation until the reset question is up (answered No). The Apply is
+// of the configuration the device has applied, after the device's caption height was changed
+// behind the program's back, so that each Apply keeps the device's settings and asks nothing;
+// a "Before Apply" that was not there before is removed again, the caption height and the
+// applied name put back. Apply's yardstick is its registry work alone, in the driver: every
+// value "Before Apply" holds read once from the device and written three times, each key opened
+// once (goal: Apply within twice that).
 //
 // With --nothing PATH (a program that starts and ends at once), N runs each of it and of two
 // commands of Orvanel, timed from CreateProcess until the process has ended: "/apply NAME" of
@@ -461,9 +466,91 @@ bool Press(HWND dialog, int button) {
 // that keeps "Before Apply", and `runs` Undo Applies (from Yes at the confirmation until the
 // reset question is up); each after one not counted. The reset is never accepted, and a "Before
 // Apply" the device did not hold before is removed afterwards.
+// The value Apply and Save are timed with: the device's caption height, set one higher before
+// each Apply so that there is something to keep, and put back afterwards.
+constexpr wchar_t kGwe[] = L"SYSTEM\\GWE";
+DWORD LiveCaption() {
+    DWORD value = 0, size = sizeof value;
+    RegGetValueW(HKEY_LOCAL_MACHINE, kGwe, L"cyCap", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+void SetLiveCaption(DWORD value) { RegSetKeyValueW(HKEY_LOCAL_MACHINE, kGwe, L"cyCap", REG_DWORD, &value, sizeof value); }
+
+// Every value of a key and its subkeys: subkey path, name, type and data.
+struct KeptValue {
+    std::wstring subkey, name;
+    DWORD type;
+    std::vector<BYTE> data;
+};
+void ReadTree(HKEY root, const std::wstring& path, const std::wstring& subkey, std::vector<KeptValue>& out) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, (path + subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[260];
+        DWORD chars = 260, type = 0, size = 4096;
+        std::vector<BYTE> data(size);
+        if (RegEnumValueW(key, i, name, &chars, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+        data.resize(size);
+        out.push_back({subkey, name, type, std::move(data)});
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[260];
+        DWORD chars = 260;
+        if (RegEnumKeyExW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        ReadTree(root, path, (subkey.empty() ? L"" : subkey + L"\\") + name, out);
+    }
+    RegCloseKey(key);
+}
+
+// The yardstick of Apply: the registry work it needs and nothing else, in this process. Every
+// value the pages write (as "Before Apply" holds them) read once from the device and written
+// three times (the kept settings, the configuration, the device; here three scratch keys), each
+// key opened once for the whole pass.
+double TimeApplyRegistryWork(const std::vector<KeptValue>& values) {
+    constexpr wchar_t kScratch[] = L"Orvanel\\@bench ";
+    struct Open {
+        std::wstring subkey;
+        HKEY live = nullptr;
+        HKEY scratch[3] = {};
+    };
+    const double start = NowMs();
+    std::vector<Open> keys;
+    for (const KeptValue& v : values) {
+        Open* open = nullptr;
+        for (Open& o : keys)
+            if (o.subkey == v.subkey) open = &o;
+        if (!open) {
+            keys.push_back({v.subkey});
+            open = &keys.back();
+            // The device keeps a value under SYSTEM, the user's key or its own path.
+            const std::wstring system = L"SYSTEM\\" + v.subkey;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, system.c_str(), 0, KEY_READ, &open->live) != ERROR_SUCCESS &&
+                RegOpenKeyExW(HKEY_CURRENT_USER, v.subkey.c_str(), 0, KEY_READ, &open->live) != ERROR_SUCCESS)
+                RegOpenKeyExW(HKEY_LOCAL_MACHINE, v.subkey.c_str(), 0, KEY_READ, &open->live);
+            for (int i = 0; i < 3; ++i)
+                RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kScratch + std::to_wstring(i) + L"\\" + v.subkey).c_str(), 0,
+                                nullptr, 0, KEY_WRITE, nullptr, &open->scratch[i], nullptr);
+        }
+        BYTE data[4096];
+        DWORD type = 0, size = sizeof data;
+        if (open->live) RegQueryValueExW(open->live, v.name.c_str(), nullptr, &type, data, &size);
+        for (HKEY target : open->scratch)
+            if (target) RegSetValueExW(target, v.name.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+    }
+    for (Open& o : keys) {
+        if (o.live) RegCloseKey(o.live);
+        for (HKEY target : o.scratch)
+            if (target) RegCloseKey(target);
+    }
+    const double elapsed = NowMs() - start;
+    for (int i = 0; i < 3; ++i) RegDeleteTreeW(HKEY_LOCAL_MACHINE, (kScratch + std::to_wstring(i)).c_str());
+    return elapsed;
+}
+
 bool TimeCompareAndUndo(Program& program, const std::wstring& cwd, int runs, std::vector<double>& compares,
-                        std::vector<double>& undos) {
-    constexpr UINT kApply = 40005, kCompare = 40020, kUndoApply = 40021;
+                        std::vector<double>& undos, std::vector<double>& applies, std::vector<double>& saves,
+                        std::vector<double>& registryWork) {
+    constexpr UINT kSave = 40001, kApply = 40005, kCompare = 40020, kUndoApply = 40021;
     constexpr wchar_t kKept[] = L"Orvanel\\Before Apply";
     HKEY probe = nullptr;
     const bool hadKept = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKept, 0, KEY_READ, &probe) == ERROR_SUCCESS;
@@ -490,9 +577,29 @@ bool TimeCompareAndUndo(Program& program, const std::wstring& cwd, int runs, std
         ok = ok && Press(list, IDOK);
     }
     if (!ok) std::fprintf(stderr, "bench: Compare with the device could not be timed\n");
-    // One Apply of the configuration being edited keeps the device's settings; the device keeps
-    // its own, as that configuration is the applied one.
-    ok = ok && SendAndWait(seen.main, WM_COMMAND, kApply, 0) && !OpenDialog(pid);
+    // Applies of the configuration being edited, the applied one, each after the device's
+    // caption height was changed behind its back: each keeps the device's settings (nothing is
+    // asked, and the device gets its own values back). Then Saves of it, which write the
+    // configuration and the device.
+    const DWORD caption = LiveCaption();
+    for (int i = 0; ok && i <= runs; ++i) {
+        SetLiveCaption(caption + 1);
+        const double start = NowMs();
+        ok = SendAndWait(seen.main, WM_COMMAND, kApply, 0) && !OpenDialog(pid);
+        if (ok && i > 0) applies.push_back(NowMs() - start);
+    }
+    for (int i = 0; ok && i <= runs; ++i) {
+        const double start = NowMs();
+        ok = SendAndWait(seen.main, WM_COMMAND, kSave, 0) && !OpenDialog(pid);
+        if (ok && i > 0) saves.push_back(NowMs() - start);
+    }
+    if (!ok) std::fprintf(stderr, "bench: Apply and Save could not be timed\n");
+    std::vector<KeptValue> kept;
+    ReadTree(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply\\", L"", kept);
+    for (int i = 0; ok && !kept.empty() && i <= runs; ++i) {
+        const double elapsed = TimeApplyRegistryWork(kept);
+        if (i > 0) registryWork.push_back(elapsed);
+    }
     for (int i = 0; ok && i <= runs; ++i) {
         PostMessageW(seen.main, WM_COMMAND, kUndoApply, 0);
         HWND confirm = WaitForDialog(pid);
@@ -505,6 +612,7 @@ bool TimeCompareAndUndo(Program& program, const std::wstring& cwd, int runs, std
     }
     if (!ok) std::fprintf(stderr, "bench: Undo Apply could not be timed\n");
     const bool closed = CloseProgram(child, seen);
+    SetLiveCaption(caption);
     if (!hadKept) RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKept);
     if (hadApplied)
         RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Orvanel", L"CurrName", REG_SZ, applied,
@@ -780,8 +888,8 @@ int wmain(int argc, wchar_t** argv) {
     if (ok) ok = TimeFontLookup(orvanel, cwd, runs, lookups);
     std::vector<double> repaints[kPreviews], roundTrips;
     if (ok) ok = TimeRepaints(orvanel, cwd, runs, repaints, roundTrips);
-    std::vector<double> compares, undos;
-    if (ok) ok = TimeCompareAndUndo(orvanel, cwd, runs, compares, undos);
+    std::vector<double> compares, undos, applies, saves, registryWork;
+    if (ok) ok = TimeCompareAndUndo(orvanel, cwd, runs, compares, undos, applies, saves, registryWork);
     std::vector<double> commandApplies, commandExports, nothingRuns;
     if (ok && !nothing.empty()) ok = TimeCommands(orvanel.path, nothing, cwd, runs, commandApplies, commandExports, nothingRuns);
 
@@ -819,6 +927,8 @@ int wmain(int argc, wchar_t** argv) {
     PrintRow("message round trip (ms)", roundTrips, {}, "");
     PrintRow("compare with the device (ms)", compares, {}, "50");
     PrintRow("undo apply (ms)", undos, {}, "50");
+    PrintRow("apply (ms), its registry work", applies, registryWork, "2");
+    PrintRow("save (ms)", saves, {}, "");
     // Against a program that does nothing (printed as n/a without --nothing).
     PrintRow("/apply, start-to-exit (ms)", commandApplies, nothingRuns, "1.5");
     PrintRow("/export, start-to-exit (ms)", commandExports, nothingRuns, "1.5");
