@@ -447,6 +447,13 @@ private:
         const std::wstring root = Choice(IDC_FILE_LOCATION) == kCardLocation ? kCardRoot : kMainRoot;
         folders_.assign(1, Place{root, LoadResString(IDS_FD_NO_FOLDER_CHOICE), {}});
         for (const std::wstring& name : SubFolders(root)) folders_.push_back({root + L"\\" + name, name, name});
+        // A caller's initial folder outside the documents (a theme's \Windows) is offered too.
+        if (root == kMainRoot && ofn_.lpstrInitialDir && IsFolder(ofn_.lpstrInitialDir) &&
+            !StartsWithIgnoringCase(ofn_.lpstrInitialDir, kMainRoot) && !OnCard(ofn_.lpstrInitialDir)) {
+            std::wstring extra = ofn_.lpstrInitialDir;
+            const std::wstring name = extra.substr(extra.find_last_of(L'\\') + 1);
+            folders_.push_back({extra, name, name});
+        }
         HWND combo = Control(IDC_FILE_FOLDER);
         SendMessageW(combo, CB_RESETCONTENT, 0, 0);
         for (const Place& place : folders_) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(place.label.c_str()));
