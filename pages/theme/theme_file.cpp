@@ -42,11 +42,31 @@ bool Decodes(const ThemeFile& file) {
     return bitmap.get() != nullptr;
 }
 
+// A whole file of at most `limit` bytes; nullopt when it cannot be read, an empty vector and
+// `tooLarge` when it is longer. (The buffer is the file's size, not the limit's.)
+std::optional<std::vector<uint8_t>> ReadWhole(const wchar_t* path, size_t limit, bool& tooLarge) {
+    tooLarge = false;
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.get(), &size)) return std::nullopt;
+    if (static_cast<ULONGLONG>(size.QuadPart) > limit) {
+        tooLarge = true;
+        return std::vector<uint8_t>();
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        return std::nullopt;
+    bytes.resize(read);
+    return bytes;
+}
+
 // A device image, when it is there and decodes.
 std::optional<ThemeFile> DeviceImage(const wchar_t* path, const char* name) {
-    auto bytes = ReadFileHead(path, kMaxThemeFileBytes);
+    bool tooLarge = false;
+    auto bytes = ReadWhole(path, kMaxThemeFileBytes, tooLarge);
     if (!bytes || bytes->empty()) return std::nullopt;
-    ThemeFile file{name, kCeFileOverwrite, std::vector<uint8_t>(bytes->begin(), bytes->end())};
+    ThemeFile file{name, kCeFileOverwrite, std::move(*bytes)};
     if (!Decodes(file)) return std::nullopt;
     return file;
 }
@@ -62,11 +82,11 @@ std::wstring FileStem(const wchar_t* path) {
 
 }  // namespace
 
-ThemeOutcome ReadThemeFile(const wchar_t* path, TodayTheme& theme) {
-    DWORD error = 0;
-    auto bytes = ReadFileHead(path, kMaxThemeFileBytes + 1, &error);
+ThemeOutcome ReadThemeFile(const wchar_t* path, TodayTheme& theme, OwnedBitmap* todayPicture) {
+    bool tooLarge = false;
+    auto bytes = ReadWhole(path, kMaxThemeFileBytes, tooLarge);
     if (!bytes) return Failed(IDS_CANT_OPEN, path);
-    if (bytes->size() > kMaxThemeFileBytes) return Failed(IDS_THEME_TOO_LARGE, path);
+    if (tooLarge) return Failed(IDS_THEME_TOO_LARGE, path);
 
     std::vector<CabinetMember> cabinet;
     switch (ReadCabinet(bytes->data(), bytes->size(), cabinet)) {
@@ -95,8 +115,15 @@ ThemeOutcome ReadThemeFile(const wchar_t* path, TodayTheme& theme) {
     ThemeRead read = ReadTodayTheme(setup.setup, members);
     if (read.error == ThemeError::NoColors) return Failed(IDS_THEME_NO_COLORS, path);
     if (read.error == ThemeError::MissingMember) return Failed(IDS_THEME_MISSING, path);
-    for (const ThemeFile* image : {read.theme.TodayImage(), read.theme.StartImage()})
-        if (image && !Decodes(*image)) return {false, FileErrorText(IDS_THEME_BAD_IMAGE, Widen(image->name).c_str(), path)};
+    // Both images must decode; the Today image's picture is handed on when asked for.
+    OwnedBitmap today;
+    if (const ThemeFile* image = read.theme.TodayImage()) {
+        today.reset(LoadImageBytes(image->bytes.data(), image->bytes.size()));
+        if (!today) return {false, FileErrorText(IDS_THEME_BAD_IMAGE, Widen(image->name).c_str(), path)};
+    }
+    if (const ThemeFile* image = read.theme.StartImage(); image && !Decodes(*image))
+        return {false, FileErrorText(IDS_THEME_BAD_IMAGE, Widen(image->name).c_str(), path)};
+    if (todayPicture) *todayPicture = std::move(today);
 
     ThemeOutcome outcome{true, {}};
     if (read.theme.colorsOnly) outcome.message = FileErrorText(IDS_THEME_COLORS_ONLY, path);

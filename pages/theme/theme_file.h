@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "base/handles.h"
 #include "store/today_theme.h"
 
 struct ThemeOutcome {
@@ -22,7 +23,8 @@ struct ThemeOutcome {
 // \Windows (the Today and Start images among them, each checked to decode). A theme that installs
 // anything outside \Windows or sets values other than the Today colours is read for its colours
 // only (theme.colorsOnly, no files, a note in the message). On failure `theme` is left as it was.
-ThemeOutcome ReadThemeFile(const wchar_t* path, TodayTheme& theme);
+// `todayPicture`, when given, gets the decoded Today image (null for a theme without one).
+ThemeOutcome ReadThemeFile(const wchar_t* path, TodayTheme& theme, OwnedBitmap* todayPicture = nullptr);
 
 // Writes a theme file at `path` (replacing one that is there): an uncompressed installation
 // cabinet whose instructions copy the images into \Windows as tdywater.gif and stwater.gif and set

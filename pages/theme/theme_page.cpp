@@ -303,7 +303,8 @@ void ThemePage::AskSaveTheme() {
 
 BOOL ThemePage::OpenThemeFile(const wchar_t* path) {
     TodayTheme theme;
-    const ThemeOutcome outcome = ReadThemeFile(path, theme);
+    OwnedBitmap picture;
+    const ThemeOutcome outcome = ReadThemeFile(path, theme, &picture);
     if (!outcome.ok) {
         Tell(outcome.message, IDS_ERROR, MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
         return FALSE;
@@ -316,8 +317,10 @@ BOOL ThemePage::OpenThemeFile(const wchar_t* path) {
     }
     opened_ = std::move(theme);
     openedPath_ = path;
-    watermark_.reset();
-    watermarkWanted_ = true;
+    // The picture stands on the theme's Today image, decoded once already; without one, on the
+    // device's.
+    watermarkWanted_ = !picture;
+    watermark_ = std::move(picture);
     host().NoteColorChoice();
     host().SettingsChanged();
     Refresh();
