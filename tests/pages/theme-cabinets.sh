@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Themes against readers and writers that are not the program's own:
 #  1. an instruction file laid out here byte by byte from the documented format (with two GIFs
-#     made by ImageMagick) is packed into a cabinet by Debian's gcab;
+#     made by ImageMagick) is packed into a cabinet by Debian's gcab, stored and MSZIP-compressed;
 #  2. the program's ThemeCabinets test opens it and writes it again, whole and with ten colours
 #     changed;
 #  3. Debian's cabextract lists and extracts both, and the instruction file of each is read back
@@ -47,7 +47,8 @@ open(sys.argv[1], "wb").write(header + body)
 EOF
 cp "$work/in/today.gif" "$work/in/tdywater.001"
 cp "$work/in/start.gif" "$work/in/0stwater.002"
-(cd "$work/in" && gcab -c gcab.tsk gcabwtr.000 0stwater.002 tdywater.001)
+(cd "$work/in" && gcab -c gcab.tsk gcabwtr.000 0stwater.002 tdywater.001 &&
+    gcab -c -z gcab-mszip.tsk gcabwtr.000 0stwater.002 tdywater.001)
 
 ORVANEL_GCAB_DIR="$(winepath_w "$work/in")" ORVANEL_THEME_OUT="$(winepath_w "$work/out")" \
     "$here/../../scripts/wine-test.sh" "$exe" --gtest_filter='ThemeCabinets.*'

@@ -115,8 +115,11 @@ TEST_F(ThemeFileTest, AThemeOpenedFromThePageIsItsColoursAndPictureAndSavesAgain
     const std::wstring again = Made(L"orvanel_again.tsk");
     const std::wstring title = TitleText();
 
+    // "Theme..." shows its menu; the first line, "Open theme...", is taken with the keys.
     AnswerFileDialogs(session(), path);
-    Command(IDM_THEME_OPEN);
+    PostMessageW(dialog, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
+    Click(IDC_THEME_FILE);
     for (int n : kTodayColorNumbers) EXPECT_EQ(page->ColorValue(n), rich.colors.at(n)) << n;
     EXPECT_GT(session().changeCount, 0) << "an edit like any other";
     EXPECT_NE(TitleText(), title) << "the title marks it";
@@ -262,9 +265,12 @@ TEST(ThemeCabinets, AThemeBuiltByGcabOpensAndWhatIsWrittenIsForCabextract) {
     if (!in || !out) GTEST_SKIP() << "run by tests/pages/theme-cabinets.sh";
     auto wide = [](const char* s) { return std::wstring(s, s + strlen(s)); };
     const std::wstring dir = wide(in), target = wide(out);
-    TodayTheme theme;
+    // Stored, and compressed with MSZIP: the same theme.
+    TodayTheme theme, compressed;
     const ThemeOutcome read = ReadThemeFile((dir + L"\\gcab.tsk").c_str(), theme);
     ASSERT_TRUE(read.ok) << testing::PrintToString(read.message);
+    ASSERT_TRUE(ReadThemeFile((dir + L"\\gcab-mszip.tsk").c_str(), compressed).ok);
+    EXPECT_EQ(compressed, theme);
     EXPECT_EQ(theme.name, "Gcab Water");
     EXPECT_EQ(theme.provider, "Debian gcab");
     EXPECT_FALSE(theme.colorsOnly);
