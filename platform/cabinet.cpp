@@ -100,6 +100,17 @@ struct Memory {
 
 Stream* StreamOf(INT_PTR handle) { return reinterpret_cast<Stream*>(handle); }
 
+// The library is C: nothing may leave a callback as an exception. Out of memory there is the
+// callback's failure.
+template <typename Result, typename Body>
+Result Guarded(Result failure, Body body) {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
 UINT Read(INT_PTR handle, void* buffer, UINT count) {
     Stream* s = StreamOf(handle);
     const size_t left = s->position < s->data->size() ? s->data->size() - s->position : 0;
@@ -110,6 +121,7 @@ UINT Read(INT_PTR handle, void* buffer, UINT count) {
 }
 
 UINT Write(INT_PTR handle, const void* buffer, UINT count) {
+    return Guarded(static_cast<UINT>(-1), [&]() -> UINT {
     Stream* s = StreamOf(handle);
     if (s->memory->extracting.count(s)) {
         s->memory->written += count;
@@ -122,6 +134,7 @@ UINT Write(INT_PTR handle, const void* buffer, UINT count) {
     if (count) std::memcpy(s->data->data() + s->position, buffer, count);
     s->position += count;
     return count;
+    });
 }
 
 long Seek(INT_PTR handle, long distance, int origin) {
@@ -141,7 +154,7 @@ FNFREE(FdiFree) { std::free(pv); }
 FNOPEN(FdiOpen) {
     void* address = nullptr;
     if (!pszFile || pszFile[0] != '*' || std::sscanf(pszFile + 1, "%p", &address) != 1 || !address) return -1;
-    return static_cast<Memory*>(address)->Open(pszFile, oflag & ~(_O_CREAT | _O_TRUNC));
+    return Guarded<INT_PTR>(-1, [&] { return static_cast<Memory*>(address)->Open(pszFile, oflag & ~(_O_CREAT | _O_TRUNC)); });
 }
 FNREAD(FdiRead) { return Read(hf, pv, cb); }
 FNWRITE(FdiWrite) { return Write(hf, pv, cb); }
@@ -152,6 +165,7 @@ FNCLOSE(FdiClose) {
 FNSEEK(FdiSeek) { return Seek(hf, dist, seektype); }
 
 FNFDINOTIFY(FdiNotify) {
+    return Guarded<INT_PTR>(-1, [&]() -> INT_PTR {
     auto* memory = static_cast<Memory*>(pfdin->pv);
     switch (fdint) {
     case fdintCOPY_FILE: {
@@ -170,6 +184,7 @@ FNFDINOTIFY(FdiNotify) {
     default:
         return 0;
     }
+    });
 }
 
 // ---- FCI: every callback gets the Memory.
@@ -177,7 +192,7 @@ Memory& Of(void* pv) { return *static_cast<Memory*>(pv); }
 FNFCIALLOC(FciAlloc) { return std::malloc(cb); }
 FNFCIFREE(FciFree) { std::free(memory); }
 FNFCIOPEN(FciOpen) {
-    INT_PTR handle = Of(pv).Open(pszFile, oflag);
+    INT_PTR handle = Guarded<INT_PTR>(-1, [&] { return Of(pv).Open(pszFile, oflag); });
     if (handle == -1) *err = ENOENT;
     return handle;
 }
@@ -208,6 +223,20 @@ FNFCIGETOPENINFO(FciOpenInfo) {
 
 constexpr char kCabinetName[] = "cabinet";
 
+// A decompression or compression context of the library, destroyed with its owner.
+template <typename Context, typename Destroy>
+class LibraryContext {
+public:
+    LibraryContext(Context context, Destroy destroy) : context_(context), destroy_(destroy) {}
+    ~LibraryContext() { if (context_) destroy_(context_); }
+    LibraryContext(const LibraryContext&) = delete;
+    LibraryContext& operator=(const LibraryContext&) = delete;
+    Context get() const { return context_; }
+private:
+    Context context_;
+    Destroy destroy_;
+};
+
 }  // namespace
 
 CabinetError ReadCabinet(const uint8_t* bytes, size_t size, std::vector<CabinetMember>& members) {
@@ -220,7 +249,9 @@ CabinetError ReadCabinet(const uint8_t* bytes, size_t size, std::vector<CabinetM
     memory.files[name].assign(bytes, bytes + size);
 
     ERF erf = {};
-    HFDI fdi = calls->fdiCreate(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpuUNKNOWN, &erf);
+    LibraryContext owned(calls->fdiCreate(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpuUNKNOWN, &erf),
+                         calls->fdiDestroy);
+    HFDI fdi = owned.get();
     if (!fdi) return CabinetError::NoLibrary;
     CabinetError result = CabinetError::None;
     FDICABINETINFO info = {};
@@ -236,7 +267,6 @@ CabinetError ReadCabinet(const uint8_t* bytes, size_t size, std::vector<CabinetM
         result = memory.tooLarge ? CabinetError::TooLarge : CabinetError::Damaged;
     // A member still being written when the copy stopped was cut short.
     if (result == CabinetError::None && !memory.extracting.empty()) result = CabinetError::Damaged;
-    calls->fdiDestroy(fdi);
     if (result == CabinetError::None)
         for (CabinetMember& member : memory.extracted) members.push_back(std::move(member));
     return result;
@@ -260,8 +290,10 @@ CabinetError WriteCabinet(const std::vector<CabinetMember>& members, std::vector
     ccab.setID = 0;
     std::strcpy(ccab.szCab, kCabinetName);
     ERF erf = {};
-    HFCI fci = calls->fciCreate(&erf, FciPlaced, FciAlloc, FciFree, FciOpen, FciRead, FciWrite, FciClose, FciSeek,
-                                FciDelete, FciTempFile, &ccab, &memory);
+    LibraryContext owned(calls->fciCreate(&erf, FciPlaced, FciAlloc, FciFree, FciOpen, FciRead, FciWrite, FciClose,
+                                          FciSeek, FciDelete, FciTempFile, &ccab, &memory),
+                         calls->fciDestroy);
+    HFCI fci = owned.get();
     if (!fci) return CabinetError::WriteFailed;
     bool ok = true;
     for (size_t i = 0; ok && i < members.size(); ++i) {
@@ -270,7 +302,6 @@ CabinetError WriteCabinet(const std::vector<CabinetMember>& members, std::vector
                                tcompTYPE_NONE) != FALSE;
     }
     if (ok) ok = calls->fciFlushCabinet(fci, FALSE, FciNextCabinet, FciStatus) != FALSE;
-    calls->fciDestroy(fci);
     auto cabinet = memory.files.find(kCabinetName);
     if (!ok || cabinet == memory.files.end()) return CabinetError::WriteFailed;
     out = std::move(cabinet->second);

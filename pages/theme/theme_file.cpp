@@ -82,7 +82,9 @@ std::wstring FileStem(const wchar_t* path) {
 
 }  // namespace
 
-ThemeOutcome ReadThemeFile(const wchar_t* path, TodayTheme& theme, OwnedBitmap* todayPicture) {
+namespace {
+
+ThemeOutcome ReadTheme(const wchar_t* path, TodayTheme& theme, OwnedBitmap* todayPicture) {
     bool tooLarge = false;
     auto bytes = ReadWhole(path, kMaxThemeFileBytes, tooLarge);
     if (!bytes) return Failed(IDS_CANT_OPEN, path);
@@ -131,7 +133,7 @@ ThemeOutcome ReadThemeFile(const wchar_t* path, TodayTheme& theme, OwnedBitmap* 
     return outcome;
 }
 
-ThemeOutcome WriteThemeFile(const wchar_t* path, const std::map<int, uint32_t>& colors, const TodayTheme* opened) {
+ThemeOutcome WriteTheme(const wchar_t* path, const std::map<int, uint32_t>& colors, const TodayTheme* opened) {
     TodayTheme theme;
     if (opened) {
         theme = *opened;
@@ -165,6 +167,26 @@ ThemeOutcome WriteThemeFile(const wchar_t* path, const std::map<int, uint32_t>& 
         return Failed(IDS_CANT_WRITE, path);
     }
     return {true, {}};
+}
+
+}  // namespace
+
+// Both are called from window procedures and the command line: nothing leaves them as an
+// exception (a theme too large for the memory left is refused as too large).
+ThemeOutcome ReadThemeFile(const wchar_t* path, TodayTheme& theme, OwnedBitmap* todayPicture) {
+    try {
+        return ReadTheme(path, theme, todayPicture);
+    } catch (...) {
+        return Failed(IDS_THEME_TOO_LARGE, path);
+    }
+}
+
+ThemeOutcome WriteThemeFile(const wchar_t* path, const std::map<int, uint32_t>& colors, const TodayTheme* opened) {
+    try {
+        return WriteTheme(path, colors, opened);
+    } catch (...) {   // before the file is opened: what was at `path` stays
+        return Failed(IDS_THEME_CANT_MAKE, path);
+    }
 }
 
 HBITMAP DecodeTodayImage(const TodayTheme& theme) {

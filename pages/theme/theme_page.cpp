@@ -269,7 +269,7 @@ bool ThemePage::AskThemePath(bool save, wchar_t* path, size_t chars) {
     std::wstring start;
     if (save) {
         std::wstring name = openedPath_.substr(openedPath_.find_last_of(L'\\') + 1);
-        if (name.size() > 4) name.erase(name.size() - 4);
+        if (const size_t dot = name.rfind(L'.'); dot != std::wstring::npos) name.erase(dot);
         start = L"\\My Documents\\" + name;
     }
     CopyText(path, chars, start);
@@ -309,11 +309,12 @@ BOOL ThemePage::OpenThemeFile(const wchar_t* path) {
         Tell(outcome.message, IDS_ERROR, MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
         return FALSE;
     }
-    // The theme's colours are the user's edits; a colour it lacks keeps the page's.
+    // The theme's colours are the user's edits; a colour it lacks keeps the page's, and its "no
+    // colour" is the default, as when the page loads one.
     for (int number : kTodayColorNumbers) {
         auto found = theme.colors.find(number);
-        if (found != theme.colors.end() && found->second != kNone)
-            if (DwordValue* value = Color(number)) value->SetValue(found->second);
+        DwordValue* value = Color(number);
+        if (found != theme.colors.end() && value) value->SetValue(found->second == kNone ? value->initial : found->second);
     }
     opened_ = std::move(theme);
     openedPath_ = path;
