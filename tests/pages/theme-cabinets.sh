@@ -3,8 +3,8 @@
 #  1. an instruction file laid out here byte by byte from the documented format (with two GIFs
 #     made by ImageMagick) is packed into a cabinet by Debian's gcab, stored and MSZIP-compressed;
 #  2. the program's ThemeCabinets test opens it and writes it again, whole and with ten colours
-#     changed;
-#  3. Debian's cabextract lists and extracts both, and the instruction file of each is read back
+#     changed, and writes a new theme of ten colours on the test device, which has no images;
+#  3. Debian's cabextract lists and extracts all three, and the instruction file of each is read back
 #     here, again from the documented layout.
 #
 #   tests/pages/theme-cabinets.sh ORVANEL_TESTS_EXE
@@ -53,7 +53,7 @@ cp "$work/in/start.gif" "$work/in/0stwater.002"
 ORVANEL_GCAB_DIR="$(winepath_w "$work/in")" ORVANEL_THEME_OUT="$(winepath_w "$work/out")" \
     "$here/../../scripts/wine-test.sh" "$exe" --gtest_filter='ThemeCabinets.*'
 
-for theme in resaved edited; do
+for theme in resaved edited fresh; do
     file="$work/out/$theme.tsk"
     cabextract -q -l "$file" >"$work/$theme.list"
     mkdir -p "$work/$theme"
@@ -63,14 +63,15 @@ import os, struct, sys
 out, src, theme = sys.argv[1:]
 names = sorted(os.listdir(out))
 number = {n.rsplit(".", 1)[1]: n for n in names}
-assert sorted(number) == ["000", "001", "002"], names
+assert sorted(number) == (["000"] if theme == "fresh" else ["000", "001", "002"]), names
 s = open(os.path.join(out, number["000"]), "rb").read()
 assert s[:4] == b"MSCE" and struct.unpack_from("<I", s, 8)[0] == len(s)
 counts = struct.unpack_from("<6H", s, 48)
 offsets = struct.unpack_from("<6I", s, 60)
 app_at, app_len, prov_at, prov_len = struct.unpack_from("<4H", s, 84)
-assert s[app_at:app_at + app_len] == b"Gcab Water\0", s[app_at:app_at + app_len]
-assert s[prov_at:prov_at + prov_len] == b"Debian gcab\0"
+name, provider = (b"fresh", b"Orvanel") if theme == "fresh" else (b"Gcab Water", b"Debian gcab")
+assert s[app_at:app_at + app_len] == name + b"\0", s[app_at:app_at + app_len]
+assert s[prov_at:prov_at + prov_len] == provider + b"\0"
 def table(index, fixed):
     at = offsets[index]
     for _ in range(counts[index]):
@@ -92,7 +93,7 @@ for f, v in table(2, 12):
     member = number["%03d" % file_id]
     assert open(os.path.join(out, member), "rb").read() == open(os.path.join(src, images[name]), "rb").read(), name
     installed.add(name)
-assert installed == set(images), installed
+assert installed == (set() if theme == "fresh" else set(images)), installed
 colors = {}
 for f, v in table(4, 12):
     hive, _, kind = struct.unpack_from("<HHI", f, 2)
@@ -100,11 +101,16 @@ for f, v in table(4, 12):
     name, data = v.split(b"\0", 1)
     colors[int(name)] = struct.unpack("<I", data)[0]
 ten = {4, 5, 6, 7, 8, 9, 13, 14, 25, 26}
-want = {n: (0x00ABCD00 + n if theme == "edited" and n in ten else 0x010101 * n) for n in range(1, 27)}
+want = {n: (0x00ABCD00 + n if theme != "resaved" and n in ten else 0x010101 * n) for n in range(1, 27)}
+if theme == "fresh":
+    want = {n: want[n] for n in ten}
 assert colors == want, colors
 # The instructions come first in the cabinet, then the other members from the highest number down.
 print(theme, "ok:", ", ".join(names))
 EOF
     order="$(awk -F'|' 'NR>2 && NF>1 {gsub(/ /, "", $3); print $3}' "$work/$theme.list" | tr '\n' ' ')"
-    case "$order" in *.000\ *.002\ *.001\ ) ;; *) echo "member order: $order" >&2; exit 1 ;; esac
+    want='*.000 *.002 *.001 '
+    [ "$theme" = fresh ] && want='*.000 '
+    # shellcheck disable=SC2254
+    case "$order" in $want) ;; *) echo "member order: $order" >&2; exit 1 ;; esac
 done

@@ -288,6 +288,9 @@ TEST(ThemeCabinets, AThemeBuiltByGcabOpensAndWhatIsWrittenIsForCabextract) {
     std::map<int, uint32_t> ten;
     for (int n : kTodayColorNumbers) ten[n] = 0x00ABCD00u + n;
     EXPECT_TRUE(WriteThemeFile((target + L"\\edited.tsk").c_str(), ten, &theme).ok);
+    // A new theme of the ten colours, on a device without images of its own: a theme with none.
+    ASSERT_FALSE(FileExists(L"\\Windows\\tdywater.gif") || FileExists(L"\\Windows\\stwater.gif"));
+    EXPECT_TRUE(WriteThemeFile((target + L"\\fresh.tsk").c_str(), ten, nullptr).ok);
 }
 
 }  // namespace
