@@ -74,6 +74,15 @@ ThemeRead ReadTodayTheme(const CeSetup& setup, const std::vector<ThemeMember>& m
     TodayTheme& theme = result.theme;
     theme.name = setup.appName;
     theme.provider = setup.provider;
+    theme.header = setup;
+    theme.header.appName.clear();
+    theme.header.provider.clear();
+    theme.header.strings.clear();
+    theme.header.dirs.clear();
+    theme.header.files.clear();
+    theme.header.hives.clear();
+    theme.header.values.clear();
+    theme.header.links.clear();
 
     // What the theme installs, and whether all of it goes where a theme's things go.
     bool elsewhere = !setup.links.empty();
@@ -117,7 +126,13 @@ ThemeRead ReadTodayTheme(const CeSetup& setup, const std::vector<ThemeMember>& m
 }
 
 std::vector<ThemeMember> WriteTodayTheme(const TodayTheme& theme) {
-    CeSetup setup;
+    CeSetup setup = theme.header;
+    setup.strings.clear();
+    setup.dirs.clear();
+    setup.files.clear();
+    setup.hives.clear();
+    setup.values.clear();
+    setup.links.clear();
     setup.appName = theme.name;
     setup.provider = theme.provider;
     const uint16_t windows = setup.AddString("%CE2%");

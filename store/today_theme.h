@@ -31,6 +31,9 @@ struct TodayTheme {
     std::string provider;
     std::map<int, uint32_t> colors;   // every colour the theme sets, by number
     std::vector<ThemeFile> files;     // what it installs into \Windows, the images among them
+    // The rest of the instructions' header (processor, versions and builds, unsupported
+    // platforms), written again as it was; its names and tables stay empty.
+    CeSetup header;
     // The theme also installs outside \Windows or sets values other than the Today colours: it
     // was read for its colours only, and `files` is empty.
     bool colorsOnly = false;

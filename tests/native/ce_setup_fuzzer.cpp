@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int n : kTodayColorNumbers) someToday |= theme.theme.colors.count(n) != 0;
     Check(someToday);
     if (theme.theme.colorsOnly) Check(theme.theme.files.empty());
-    if (theme.theme.files.size() > 998 || theme.theme.name.size() + theme.theme.provider.size() > 0xFF00) return 0;
+    if (theme.theme.files.size() > 998 || headerTexts + kCeHeaderBytes >= 0xFFFF) return 0;
     std::vector<ThemeMember> made = WriteTodayTheme(theme.theme);
     Check(!made.empty() && made[0].number == 0);
     const CeSetupRead madeSetup = ReadCeSetup(made[0].bytes.data(), made[0].bytes.size());

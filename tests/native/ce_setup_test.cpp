@@ -165,6 +165,7 @@ TEST(TodayTheme, ReadsTheColoursAndImagesAndTellsATheme) {
     ASSERT_NE(read.theme.TodayImage(), nullptr);
     EXPECT_EQ(read.theme.TodayImage()->bytes, std::vector<uint8_t>{'T'});
     EXPECT_EQ(read.theme.StartImage()->bytes, std::vector<uint8_t>{'S'});
+    EXPECT_EQ(read.theme.header.unsupported, std::vector<std::string>{"HPC"}) << "kept for writing again";
 
     // Written as a theme: the instructions first, then the members from the highest number down,
     // and read back the same.
