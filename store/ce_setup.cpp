@@ -257,7 +257,7 @@ std::vector<uint8_t> WriteCeSetup(const CeSetup& s) {
     if (!s.unsupported.empty()) {
         const size_t start = w.Size();
         for (const std::string& name : s.unsupported) {
-            if (name.empty() || start + (w.Size() - start) + name.size() + 2 > kMaxField) break;
+            if (name.empty() || w.Size() + name.size() + 2 > kMaxField) break;   // the list's end must fit too
             w.Text(name);
         }
         w.Text({});
