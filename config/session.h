@@ -62,6 +62,10 @@ public:
 
     // PageHost.
     HWND MessageOwner() const override { return sheet; }
+    BOOL AskFileName(bool save, OPENFILENAMEW* ofn) override {
+        FileDialogFn dialog = save ? saveFileDialog : openFileDialog;
+        return dialog ? dialog(ofn) : FALSE;
+    }
     void NoteUserChange() override;
     void MarkChanged() override;
     void RefreshTitle() override;
@@ -113,7 +117,7 @@ public:
     // button pressed, as MessageBoxW does.
     using MessageFn = std::function<int(const wchar_t* text, const wchar_t* caption, UINT type, Question question)>;
     MessageFn messageSink;
-    int ShowMessage(const wchar_t* text, const wchar_t* caption, UINT type);
+    int ShowMessage(const wchar_t* text, const wchar_t* caption, UINT type) override;
     int Ask(Question question, const wchar_t* text, const wchar_t* caption, UINT type);
 
 private:

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "platform/pocketpc.h"   // the device's file dialogs
+
 #include <span>
 
 class SettingsPage;
@@ -13,6 +15,11 @@ public:
 
     // The owner of the message boxes and dialogs a page shows: the property sheet.
     virtual HWND MessageOwner() const = 0;
+    // A message or a question, as the program shows its own (a box over the sheet, or its
+    // caller's answer); the button pressed, as MessageBoxW gives it.
+    virtual int ShowMessage(const wchar_t* text, const wchar_t* caption, UINT type) = 0;
+    // The device's Save or Open dialog, as the program asks for its own files.
+    virtual BOOL AskFileName(bool save, OPENFILENAMEW* ofn) = 0;
     // A user change on a page: a change to save and one to reset for, title line refreshed.
     virtual void NoteUserChange() = 0;
     // A user change that only needs marking: marked unsaved and wanting a reset, title refreshed.

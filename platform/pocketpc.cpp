@@ -89,16 +89,25 @@ void ShowChild(HWND parent, int id, bool show) {
     if (HWND child = GetDlgItem(parent, id)) ShowWindow(child, show ? SW_SHOWNA : SW_HIDE);
 }
 
-// Decodes the first frame of an image file into a 32-bpp top-down DIB section.
-HBITMAP DecodeImage(const ComCalls& com, const wchar_t* fileName) {
+// Decodes the first frame of an image file, or of image bytes in memory, into a 32-bpp top-down
+// DIB section.
+HBITMAP DecodeImage(const ComCalls& com, const wchar_t* fileName, const BYTE* bytes = nullptr, DWORD size = 0) {
     ComRef<IWICImagingFactory> factory;
     if (FAILED(com.createInstance(kWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                   kIWicImagingFactory, reinterpret_cast<void**>(factory.put()))))
         return nullptr;
     ComRef<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(fileName, nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, decoder.put())))
+    ComRef<IWICStream> stream;
+    if (fileName) {
+        if (FAILED(factory->CreateDecoderFromFilename(fileName, nullptr, GENERIC_READ,
+                                                      WICDecodeMetadataCacheOnDemand, decoder.put())))
+            return nullptr;
+    } else if (FAILED(factory->CreateStream(stream.put())) ||
+               FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes), size)) ||
+               FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                       decoder.put()))) {
         return nullptr;
+    }
     ComRef<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, frame.put()))) return nullptr;
     ComRef<IWICFormatConverter> converter;
@@ -221,4 +230,12 @@ HBITMAP SHLoadImageFile(const wchar_t* fileName) {
     if (!com) return nullptr;
     ComApartment apartment(*com);
     return DecodeImage(*com, fileName);
+}
+
+HBITMAP LoadImageBytes(const void* bytes, size_t size) {
+    if (!bytes || size == 0 || size > 0x7FFFFFFF) return nullptr;
+    const ComCalls* com = Com();
+    if (!com) return nullptr;
+    ComApartment apartment(*com);
+    return DecodeImage(*com, nullptr, static_cast<const BYTE*>(bytes), static_cast<DWORD>(size));
 }

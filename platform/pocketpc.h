@@ -65,6 +65,8 @@ bool IsInputPanelUp();
 // ---- Shell: images ---------------------------------------------------------------------------
 // Loads an image file (GIF, BMP, JPEG, PNG) through the system codecs into a bitmap, or null.
 HBITMAP SHLoadImageFile(const wchar_t* fileName);
+// The same for image bytes in memory (an image inside a theme file).
+HBITMAP LoadImageBytes(const void* bytes, size_t size);
 
 // ---- Common dialogs: the file dialogs -----------------------------------------------------------
 // The device's Save and Open dialogs under the system's names (nothing links comdlg32). Full screen, laid out for the

@@ -82,6 +82,17 @@ private:
         const std::wstring root = Location().path;
         folders_.assign(1, Place{root, LoadResString(IDS_FD_NO_FOLDER_CHOICE), {}});
         for (const std::wstring& name : SubFolders(root)) folders_.push_back({root + L"\\" + name, name, name});
+        // A caller's initial folder outside every place (a theme's \Windows) is offered too, in
+        // the first place's list.
+        if (&Location() == locations_.front() && ofn_.lpstrInitialDir && IsFolder(ofn_.lpstrInitialDir)) {
+            const std::wstring extra = ofn_.lpstrInitialDir;
+            bool inside = false;
+            for (const DocumentRoot* place : locations_) inside = inside || StartsWithIgnoringCase(extra, place->path);
+            if (!inside) {
+                const std::wstring name = extra.substr(extra.find_last_of(L'\\') + 1);
+                folders_.push_back({extra, name, name});
+            }
+        }
         HWND combo = Control(IDC_FILE_FOLDER);
         SendMessageW(combo, CB_RESETCONTENT, 0, 0);
         for (const Place& place : folders_) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(place.label.c_str()));

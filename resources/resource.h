@@ -312,3 +312,25 @@
 #define IDS_FD_SIZE_KB           3526
 #define IDS_FD_SIZE_MB           3527
 #define IDS_FD_DEVICE_NAME       3530
+
+// Today themes (strings 3800-3899, controls 1160-1189, commands 40030-40039).
+#define IDS_THEME_FILTER           3800   // "#"-separated pairs, as IDS_FILE_FILTER
+#define IDS_THEME_OPEN_TITLE       3801
+#define IDS_THEME_SAVE_TITLE       3802
+#define IDS_THEME_NOT_CABINET      3803
+#define IDS_THEME_DAMAGED          3804
+#define IDS_THEME_NO_SETUP         3805
+#define IDS_THEME_OUTSIDE          3806
+#define IDS_THEME_UNENDED          3807
+#define IDS_THEME_NO_COLORS        3808
+#define IDS_THEME_BAD_IMAGE        3809   // the image's name, then the file
+#define IDS_THEME_MISSING          3810
+#define IDS_THEME_TOO_LARGE        3811
+#define IDS_THEME_COLORS_ONLY      3812
+#define IDS_THEME_CANT_MAKE        3813
+#define IDS_THEME_NO_LIBRARY       3814
+#define IDS_THEME_OPEN_ITEM        3815
+#define IDS_THEME_SAVE_ITEM        3816
+#define IDC_THEME_FILE             1160   // "Theme...": its menu opens and saves themes
+#define IDM_THEME_OPEN             40030
+#define IDM_THEME_SAVE             40031

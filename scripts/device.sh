@@ -256,15 +256,18 @@ take_screenshots() {
     mkdir -p "$shots"
     local turn=()
     [ -n "$turned" ] && turn=(--turn-first)
+    # A sample theme for the Theme page's "Open theme..." shot, removed again afterwards.
+    local theme="$store/My Documents/Sea.tsk"
+    "$here/../tools/make_theme.sh" "$theme"
     if ! launch --shots "$(winepath_w "$tmp")" ${turn[@]+"${turn[@]}"} --; then
         if [ -f "$tmp/failure.bmp" ]; then
             convert "$tmp/failure.bmp" "$shots/failure$suffix.png"
             say "the screen at the failure: $shots/failure$suffix.png"
         fi
-        rm -rf "$tmp"
+        rm -rf "$tmp" "$theme"
         die "screenshots failed (exit code $exit_code)"
     fi
-    rm -f "$shots/failure$suffix.png"
+    rm -f "$shots/failure$suffix.png" "$theme"
     for page in "$tmp"/*.bmp; do pages+=("$(basename "$page" .bmp)"); done
     for page in "${pages[@]}"; do
         convert "$tmp/$page.bmp" "$shots/$page$suffix.png"

@@ -17,7 +17,7 @@ mkdir -p "$findings"
 
 status=0
 summary=""
-for target in font_names config_file dialog_template; do
+for target in font_names config_file dialog_template ce_setup; do
     corpus="$native/fuzz-long/$target"
     log="$native/fuzz-long/$target.log"
     mkdir -p "$corpus"

@@ -3,6 +3,7 @@
 #include "base/strings.h"
 #include "framework/color_chooser.h"
 #include "framework/controls.h"
+#include "pages/theme/theme_file.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
 
@@ -166,6 +167,15 @@ bool ThemePage::OnCommand(WORD id, WORD code) {
         if (DeviceMetric(SM_CXSCREEN) <= DeviceMetric(SM_CYSCREEN)) FlashItemArea(items_[selected_]);
         return true;
     }
+    case IDC_THEME_FILE:
+        if (code == BN_CLICKED) ShowThemeMenu();
+        return code == BN_CLICKED;
+    case IDM_THEME_OPEN:
+        AskOpenTheme();
+        return true;
+    case IDM_THEME_SAVE:
+        AskSaveTheme();
+        return true;
     case IDC_THEME_FIRST_COLOR:
     case IDC_THEME_SECOND_COLOR: {
         if (code != BN_CLICKED) return false;
@@ -217,6 +227,112 @@ std::optional<BOOL> ThemePage::OnOtherMessage(UINT message, WPARAM wParam, LPARA
     }
     }
     return std::nullopt;
+}
+
+// ---- Today themes ------------------------------------------------------------------------------
+
+namespace {
+constexpr size_t kPathChars = 260;   // the file dialogs' name buffer
+constexpr size_t kFilterChars = 64;
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DestroyMenu(h); }
+};
+}  // namespace
+
+// "Theme...": a menu below the button with "Open theme..." and "Save as theme...", whose
+// commands come back to the page.
+void ThemePage::ShowThemeMenu() {
+    UniqueHandle<MenuTraits> menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendMenuW(menu.get(), MF_STRING, IDM_THEME_OPEN, LoadResString(IDS_THEME_OPEN_ITEM));
+    AppendMenuW(menu.get(), MF_STRING, IDM_THEME_SAVE, LoadResString(IDS_THEME_SAVE_ITEM));
+    RECT button = {};
+    GetWindowRect(GetDlgItem(hwnd, IDC_THEME_FILE), &button);
+    const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(menu.get(), TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_RETURNCMD,
+                                                           button.right, button.bottom, hwnd, nullptr));
+    if (chosen) OnCommand(static_cast<WORD>(chosen), 0);
+}
+
+void ThemePage::Tell(const std::wstring& text, UINT captionId, UINT type) {
+    host().ShowMessage(text.c_str(), LoadResString(captionId), type);
+}
+
+// The device's Open or Save dialog, as the program's session answers it, for "Today themes
+// (*.tsk)". Save starts in \My Documents under the opened theme's name and offers \Windows, where
+// the device's Today settings also look for themes.
+bool ThemePage::AskThemePath(bool save, wchar_t* path, size_t chars) {
+    wchar_t filter[kFilterChars] = {};
+    const wchar_t* source = LoadResString(IDS_THEME_FILTER);
+    for (size_t i = 0; i < kFilterChars - 2 && source[i]; ++i) filter[i] = source[i] == L'#' ? L'\0' : source[i];
+    std::wstring start;
+    if (save) {
+        std::wstring name = openedPath_.substr(openedPath_.find_last_of(L'\\') + 1);
+        if (const size_t dot = name.rfind(L'.'); dot != std::wstring::npos) name.erase(dot);
+        start = L"\\My Documents\\" + name;
+    }
+    CopyText(path, chars, start);
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = host().MessageOwner();
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = static_cast<DWORD>(chars);
+    ofn.lpstrTitle = LoadResString(save ? IDS_THEME_SAVE_TITLE : IDS_THEME_OPEN_TITLE);
+    ofn.lpstrInitialDir = save ? L"\\Windows" : nullptr;
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (!host().AskFileName(save, &ofn)) return false;
+    path[chars - 1] = L'\0';
+    return path[0] != L'\0';
+}
+
+void ThemePage::AskOpenTheme() {
+    wchar_t path[kPathChars];
+    if (AskThemePath(false, path, kPathChars)) OpenThemeFile(path);
+}
+
+void ThemePage::AskSaveTheme() {
+    wchar_t path[kPathChars];
+    if (AskThemePath(true, path, kPathChars)) SaveThemeFile(path);
+}
+
+BOOL ThemePage::OpenThemeFile(const wchar_t* path) {
+    TodayTheme theme;
+    OwnedBitmap picture;
+    const ThemeOutcome outcome = ReadThemeFile(path, theme, &picture);
+    if (!outcome.ok) {
+        Tell(outcome.message, IDS_ERROR, MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
+        return FALSE;
+    }
+    // The theme's colours are the user's edits; a colour it lacks keeps the page's, and its "no
+    // colour" is the default, as when the page loads one.
+    for (int number : kTodayColorNumbers) {
+        auto found = theme.colors.find(number);
+        DwordValue* value = Color(number);
+        if (found != theme.colors.end() && value) value->SetValue(found->second == kNone ? value->initial : found->second);
+    }
+    opened_ = std::move(theme);
+    openedPath_ = path;
+    // The picture stands on the theme's Today image, decoded once already; without one, on the
+    // device's.
+    watermarkWanted_ = !picture;
+    watermark_ = std::move(picture);
+    host().NoteColorChoice();
+    host().SettingsChanged();
+    Refresh();
+    if (!outcome.message.empty()) Tell(outcome.message, IDS_INFORMATION, MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+    return TRUE;
+}
+
+BOOL ThemePage::SaveThemeFile(const wchar_t* path) {
+    std::map<int, uint32_t> colors;
+    for (int number : kTodayColorNumbers) colors[number] = ColorValue(number);
+    const ThemeOutcome outcome = WriteThemeFile(path, colors, OpenedTheme());
+    if (!outcome.ok) Tell(outcome.message, IDS_ERROR, MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
+    return outcome.ok ? TRUE : FALSE;
 }
 
 std::unique_ptr<SettingsPage> CreateThemePage(PageHost& host) { return std::make_unique<ThemePage>(host); }

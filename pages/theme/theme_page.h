@@ -11,6 +11,7 @@
 
 #include "base/handles.h"
 #include "framework/page_kit.h"
+#include "store/today_theme.h"
 
 // One thing on the Today screen the user can colour.
 struct ThemeItem {
@@ -59,6 +60,16 @@ public:
     int Compositions() const { return compositions_; }
     int InversionsShown() const { return inversions_; }
 
+    // Today themes (theme_file.h). Opening takes a theme's ten colours as the user's edits and
+    // keeps the rest of it (its other colours, images, name, provider) until the program ends or
+    // another is opened; the picture then shows its Today image. Each says what went wrong, or
+    // a note, in a box over the sheet and changes nothing on failure. TRUE when it worked.
+    BOOL OpenThemeFile(const wchar_t* path);
+    // Writes the page's ten colours as a theme, with the opened theme's other contents.
+    BOOL SaveThemeFile(const wchar_t* path);
+    // The theme last opened, or null.
+    const TodayTheme* OpenedTheme() const { return opened_ ? &*opened_ : nullptr; }
+
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
@@ -73,6 +84,11 @@ private:
     void ShowColorButtons();
     // The picture is out of date: the page and its buttons repaint at once, the title line too.
     void Refresh();
+    void ShowThemeMenu();
+    void AskOpenTheme();
+    void AskSaveTheme();
+    bool AskThemePath(bool save, wchar_t* path, size_t chars);
+    void Tell(const std::wstring& text, UINT captionId, UINT type);
 
     // The picture (theme_preview.cpp).
     bool EnsureDrawingObjects();
@@ -85,6 +101,8 @@ private:
     std::array<std::unique_ptr<DwordValue>, kColorSlots> colors_;
     std::vector<ThemeItem> items_;
     int selected_ = 0;
+    std::optional<TodayTheme> opened_;
+    std::wstring openedPath_;
 
     // Made when the picture is first composed, then kept: the watermark (loaded again after each
     // Load), the Today picture and its mask, the picture and work DCs with their bitmaps, and the

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/handles.h"
+#include "pages/theme/theme_file.h"
 #include "pages/theme/theme_page.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
@@ -29,7 +30,7 @@ HBITMAP LoadBitmapResource(WORD id) {
     return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
 }
 
-bool IsLandscape() { return DeviceMetric(SM_CXSCREEN) > DeviceMetric(SM_CYSCREEN); }
+bool IsLandscape() { return IsLandscapeScreen(); }
 
 }  // namespace
 
@@ -86,9 +87,11 @@ void ThemePage::DrawThemeLayers() {
     HDC picture = pictureDc_.get(), work = workDc_.get();
     if (watermarkWanted_) {
         watermarkWanted_ = false;
+        // An opened theme's own Today image, else the device's.
+        if (opened_) watermark_.reset(DecodeTodayImage(*opened_));
         for (const wchar_t* file : kWatermarks) {
-            watermark_.reset(SHLoadImageFile(file));
             if (watermark_) break;
+            watermark_.reset(SHLoadImageFile(file));
         }
     }
     // The watermark below everything, its top-left part; where it has no pixels (no watermark, or

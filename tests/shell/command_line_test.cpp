@@ -414,10 +414,11 @@ TEST_F(Commands, ProvisioningTwiceLeavesTheWayBackToTheFirstRunsDevice) {
     live.Dword(L"SYSTEM\\GWE", L"cxVScr", first);
     for (int run = 0; run < 2; ++run) {
         ASSERT_EQ(Run(std::wstring(L"/import ") + kFile + L" /as Office /yes"), kCommandDone) << lines;
-        if (run == 1)
+        if (run == 1) {
             EXPECT_NE(lines.find("the device was written, its settings kept as \"Before Apply\" first"),
                       std::string::npos)
                 << "into the applied configuration: " << lines;
+        }
         ASSERT_EQ(Run(L"/apply Office"), kCommandDone) << lines;
         EXPECT_EQ(ReadDword(L"SYSTEM", L"GWE", L"cxVScr"), 25u);
         EXPECT_EQ(ReadDword(L"Orvanel\\Before Apply", L"GWE", L"cxVScr"), first) << "run " << run;

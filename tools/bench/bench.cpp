@@ -45,6 +45,9 @@
 // yardsticks' again. The per-font row is the loaded lookup less the seeded one, over the 121
 // files added.
 //
+// Then one more start (with --cwd) saves the Theme page's colours as a theme and opens it again N
+// times (after one pair not counted), each timed as the export and the import are.
+//
 // Then one more start times Tools > Compare... with the device N times, Apply N times, Save N
 // times and Undo Apply N times (each after one not counted): Compare from OK on the choice of the
 // other side until the list is up, Apply and Save until the program has handled the command,
@@ -236,9 +239,11 @@ HWND OpenDialog(DWORD pid) {
 // milliseconds from the file dialog's end until the program waits for messages again (the
 // program's own work); negative on failure. `dialogMs`, when given, gets the time from OK until
 // the dialog was gone (the file dialog's own work on OK).
-double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& path, double* dialogMs = nullptr) {
+// The command goes to `target` when given (a page's own command), else to the main window.
+double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& path, double* dialogMs = nullptr,
+                       HWND target = nullptr) {
     constexpr int kFileNameEdit = 1101, kFileList = 1108;   // the device's file dialogs: Name, the Open list
-    PostMessageW(main, WM_COMMAND, command, 0);
+    PostMessageW(target ? target : main, WM_COMMAND, command, 0);
     HWND dialog = nullptr;
     for (double start = NowMs(); !dialog && NowMs() - start < kReadyTimeoutMs; Sleep(1)) dialog = OpenDialog(pid);
     if (!dialog) {
@@ -426,6 +431,34 @@ bool TimeRepaints(Program& program, const std::wstring& cwd, int runs, std::vect
         }
     }
     if (!ok) std::fprintf(stderr, "bench: the previews' repaints could not be timed\n");
+    return CloseProgram(child, seen) && ok;
+}
+
+// On the Theme page, "Theme..." > "Save as theme..." into `path` (in \My Documents, the only
+// theme there) and "Open theme..." of it again, `runs` times each in one start (after one pair not
+// counted), timed as the export and import are: from the file dialog's end until the program
+// waits for messages again. The theme holds the device's Today and Start images.
+bool TimeThemes(Program& program, const std::wstring& cwd, const std::wstring& path, int runs,
+                std::vector<double>& saves, std::vector<double>& opens) {
+    constexpr int kThemePage = 5;
+    constexpr UINT kOpenTheme = 40030, kSaveTheme = 40031;
+    ChildProcess child;
+    Windows seen;
+    bool ok = StartReady(program, cwd, child, seen);
+    DWORD_PTR page = 0;
+    ok = ok && SendAndWait(seen.sheet, PSM_SETCURSEL, kThemePage, 0) &&
+         SendAndWait(seen.sheet, PSM_GETCURRENTPAGEHWND, 0, 0, &page) && page;
+    for (int i = 0; ok && i <= runs; ++i) {
+        DeleteFileW(path.c_str());   // no question about replacing it
+        const double saved = TimeFileCommand(child.id(), seen.main, kSaveTheme, path, nullptr, reinterpret_cast<HWND>(page));
+        const double opened = saved >= 0 ? TimeFileCommand(child.id(), seen.main, kOpenTheme, path, nullptr,
+                                                           reinterpret_cast<HWND>(page))
+                                         : -1;
+        ok = saved >= 0 && opened >= 0;
+        if (ok && i > 0) { saves.push_back(saved); opens.push_back(opened); }
+    }
+    DeleteFileW(path.c_str());
+    if (!ok) std::fprintf(stderr, "bench: saving and opening a theme could not be timed\n");
     return CloseProgram(child, seen) && ok;
 }
 
@@ -888,6 +921,9 @@ int wmain(int argc, wchar_t** argv) {
     if (ok) ok = TimeFontLookup(orvanel, cwd, runs, lookups);
     std::vector<double> repaints[kPreviews], roundTrips;
     if (ok) ok = TimeRepaints(orvanel, cwd, runs, repaints, roundTrips);
+    std::vector<double> themeSaves, themeOpens;
+    if (ok && !g_root.empty())
+        ok = TimeThemes(orvanel, cwd, StorePath(L"My Documents\\bench.tsk"), runs, themeSaves, themeOpens);
     std::vector<double> compares, undos, applies, saves, registryWork;
     if (ok) ok = TimeCompareAndUndo(orvanel, cwd, runs, compares, undos, applies, saves, registryWork);
     std::vector<double> commandApplies, commandExports, nothingRuns;
@@ -925,6 +961,8 @@ int wmain(int argc, wchar_t** argv) {
     PrintRow("font lookup, 8 fonts (ms)", lookups, {}, "");
     for (int p = 0; p < kPreviews; ++p) PrintRow(kPreviewPages[p].row, repaints[p], {}, "2");
     PrintRow("message round trip (ms)", roundTrips, {}, "");
+    PrintRow("save as theme (ms)", themeSaves, {}, "20");
+    PrintRow("open a theme (ms)", themeOpens, {}, "20");
     PrintRow("compare with the device (ms)", compares, {}, "50");
     PrintRow("undo apply (ms)", undos, {}, "50");
     PrintRow("apply (ms), its registry work", applies, registryWork, "2");

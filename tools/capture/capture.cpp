@@ -12,7 +12,8 @@
 //                        in page order), then close the program; the names end at the next
 //                        option or at "--". Without names every page of the sheet is taken and
 //                        named by its place and its tab's caption ("5-misc"), and then Tools >
-//                        Export's and Import's file dialogs (7-export, 8-import). When the window
+//                        Export's and Import's file dialogs (7-export, 8-import), and the Theme
+//                        page with \My Documents\Sea.tsk opened (10-theme-file). When the window
 //                        does not come, DIR\failure.bmp shows the screen as it was
 //   --turn-first         with --shots: turn the screen (as --turn below) once the program is
 //                        up, and photograph the pages as the program laid them out at run time
@@ -549,6 +550,41 @@ bool TakeCompareShot(HWND main, HWND sheet, const Options& options) {
     return ok;
 }
 
+// The Theme page's "Theme..." > "Open theme..." with the sample theme \My Documents\Sea.tsk
+// (placed there by the device script, tools/make_theme.sh), photographed as "10-theme-file" once
+// the page shows the theme's colours on its picture. Without that file there is no such shot.
+bool TakeThemeFileShot(HWND sheet, const Options& options) {
+    constexpr int kThemePage = 5;
+    constexpr UINT kOpenTheme = 40030;
+    std::wstring root = options.cwd.empty() ? L"\\" : options.cwd;
+    if (root.back() != L'\\') root += L'\\';
+    if (GetFileAttributesW((root + L"My Documents\\Sea.tsk").c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    DWORD_PTR done = 0;
+    SendMessageTimeoutW(sheet, PSM_SETCURSEL, kThemePage, 0, SMTO_ABORTIFHUNG, 5000, &done);
+    HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    PostMessageW(page, WM_COMMAND, kOpenTheme, 0);
+    HWND dialog = WaitForDialog(sheet);
+    if (!dialog) {
+        Fail("the Open theme dialog did not come");
+        return false;
+    }
+    // The list's texts cannot be read from here: it must hold the sample alone.
+    HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+    if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != 1) {
+        Fail("the Open theme dialog lists other files than Sea.tsk");
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return false;
+    }
+    SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    WaitForDialog(sheet, dialog);
+    LetItSettle(sheet, 700);
+    const std::wstring path = options.shotDir + L"\\10-theme-file.bmp";
+    const bool ok = SaveScreen(path);
+    if (!ok) Fail("cannot write", path);
+    return ok;
+}
+
 // Photographs every page and closes the program. False (with a message) on any failure; the
 // program is closed in every case once its window was found.
 bool TakeShots(HWND main, const Options& options) {
@@ -589,6 +625,7 @@ bool TakeShots(HWND main, const Options& options) {
         }
     }
     if (ok && namedByTabs && sheet) ok = ShootFileDialogs(main, sheet, options);
+    if (ok && namedByTabs && sheet) ok = TakeThemeFileShot(sheet, options);
     if (ok && sheet) ok = TakeCompareShot(main, sheet, options);
     PostMessageW(main, WM_CLOSE, 0, 0);
     return ok;
