@@ -9,6 +9,7 @@
 #include "config/compare.h"
 #include "config/config_file.h"
 #include "config/configurations.h"
+#include "pages/theme/theme_page.h"
 #include "resources/resource.h"
 #include "shell/program.h"
 #include "store/registry.h"
@@ -95,6 +96,7 @@ constexpr CommandForm kCommands[] = {
     {L"/export", 2, 2, L"/export NAME FILE"},
     {L"/import", 1, 1, L"/import FILE [/as NAME] [/reset]"},
     {L"/compare", 1, 2, L"/compare NAME [OTHER | /device | /file FILE]"},
+    {L"/theme", 1, 1, L"/theme FILE [/as NAME] [/reset]"},
     {L"/apply", 1, 1, L"/apply NAME [/reset]"},
     {L"/help", 0, 0, L"/help"},
 };
@@ -159,8 +161,8 @@ std::wstring ReadRequest(const std::vector<std::wstring>& args, Request& request
     if (!command) return Text(IDS_CMD_NO_COMMAND);
     const size_t others = (request.device ? 1 : 0) + (request.file ? 1 : 0) + (request.operands.size() > 1 ? 1 : 0);
     const bool fits = request.operands.size() >= command->minOperands &&
-                      request.operands.size() <= command->maxOperands && (!request.reset || Is(command, L"/apply") || Is(command, L"/import")) &&
-                      (!request.as || Is(command, L"/import")) &&
+                      request.operands.size() <= command->maxOperands && (!request.reset || Is(command, L"/apply") || Is(command, L"/import") || Is(command, L"/theme")) &&
+                      (!request.as || Is(command, L"/import") || Is(command, L"/theme")) &&
                       ((!request.device && !request.file) || Is(command, L"/compare")) && others <= 1;
     if (!fits) return Text(IDS_CMD_USE, command->name, command->syntax);
     return {};
@@ -189,6 +191,7 @@ public:
         if (Is(c, L"/export")) return Export();
         if (Is(c, L"/import")) return Import();
         if (Is(c, L"/compare")) return CompareCommand();
+        if (Is(c, L"/theme")) return Theme();
         return Apply();
     }
 
@@ -212,7 +215,8 @@ private:
         for (const std::wstring& said : told_)
             if (said == text) return;
         told_.push_back(text);
-        out_.Error(subject_.empty() ? text : Text(IDS_CMD_ABOUT, subject_, text));
+        const bool named = subject_.empty() || text.find(L'"' + subject_ + L'"') != std::wstring::npos;
+        out_.Error(named ? text : Text(IDS_CMD_ABOUT, subject_, text));
     }
     int Fail(const std::wstring& text) {
         Tell(text);
@@ -256,6 +260,14 @@ private:
         if (request_.yes || !Exists(name)) return true;
         out_.Error(Text(IDS_CMD_CONFIG_EXISTS, name));
         return false;
+    }
+    // The file's own name, without folder and extension.
+    static std::wstring NameFromFile(const std::wstring& path) {
+        size_t start = path.find_last_of(L"\\/:");
+        std::wstring name = path.substr(start == std::wstring::npos ? 0 : start + 1);
+        size_t dot = name.rfind(L'.');
+        if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+        return name;
     }
     static bool IsApplied(const std::wstring& name) {
         wchar_t applied[kNameChars] = {};
@@ -301,10 +313,47 @@ private:
         if (!request_.yes && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
             return Fail(Text(IDS_CMD_FILE_EXISTS, path));
         Load(name);
-        const Outcome outcome = ExportConfigTo(session_, path.c_str());
-        if (!outcome.done()) return Fail(outcome);
+        if (IsThemeFile(path)) {
+            // The configuration's Today colours as a theme the device installs.
+            ThemePage* theme = FindThemePage();
+            if (!theme || !theme->SaveThemeFile(path.c_str())) return kCommandFailed;
+        } else {
+            const Outcome outcome = ExportConfigTo(session_, path.c_str());
+            if (!outcome.done()) return Fail(outcome);
+        }
         out_.Out(Text(IDS_CMD_EXPORTED, name, path));
         return kCommandDone;
+    }
+
+    static bool IsThemeFile(const std::wstring& path) {
+        const size_t dot = path.rfind(L'.');
+        return dot != std::wstring::npos && path.find_first_of(L"\\/:", dot) == std::wstring::npos &&
+               SameNameIgnoringCase(std::wstring_view(path).substr(dot), L".tsk");
+    }
+    ThemePage* FindThemePage() {
+        for (SettingsPage* page : session_.pages)
+            if (auto* theme = dynamic_cast<ThemePage*>(page)) return theme;
+        return nullptr;
+    }
+
+    // A theme's Today colours over the device's settings, saved as a configuration: as the Theme
+    // page opens it, then as an import is saved (into the applied configuration, an Apply).
+    int Theme() {
+        const std::wstring& path = request_.operands[0];
+        const std::wstring name = request_.as ? *request_.as : NameFromFile(path);
+        subject_ = path;
+        if (name.empty() || !IsAcceptableConfigName(name)) return Fail(Text(IDS_CMD_NAME_FROM_FILE, path));
+        subject_ = name;
+        if (!Writable(name)) return kCommandFailed;
+        subject_.clear();   // the theme's own messages name the file
+        ThemePage* theme = FindThemePage();
+        if (!theme || !theme->OpenThemeFile(path.c_str())) return kCommandFailed;
+        subject_ = name;
+        const Outcome outcome = IsApplied(name) ? ApplyConfig(session_, name.c_str()) : SaveConfig(session_, name.c_str());
+        if (!outcome.done()) return Fail(outcome);
+        out_.Out(Text(IDS_CMD_IMPORTED, path, name));
+        if (outcome.deviceWritten) out_.Out(Text(IDS_CMD_DEVICE_WRITTEN, name));
+        return Finish(outcome);
     }
 
     int Import() {
@@ -314,11 +363,7 @@ private:
         if (request_.as) {
             name = *request_.as;
         } else {
-            // The file's own name, without folder and extension.
-            size_t start = path.find_last_of(L"\\/:");
-            name = path.substr(start == std::wstring::npos ? 0 : start + 1);
-            size_t dot = name.rfind(L'.');
-            if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+            name = NameFromFile(path);
             if (!IsAcceptableConfigName(name)) return Fail(Text(IDS_CMD_NAME_FROM_FILE, path));
         }
         subject_ = name;

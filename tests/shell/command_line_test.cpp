@@ -424,3 +424,29 @@ TEST_F(Commands, ProvisioningTwiceLeavesTheWayBackToTheFirstRunsDevice) {
         EXPECT_EQ(ReadDword(L"Orvanel\\Before Apply", L"GWE", L"cxVScr"), first) << "run " << run;
     }
 }
+
+TEST_F(Commands, AConfigurationsTodayColoursGoToAThemeAndComeBack) {
+    DeleteFileW(L"\\Temp\\c.tsk");
+    ASSERT_EQ(Run(L"/capture C"), kCommandDone) << lines;
+    for (DWORD number : {4u, 7u, 26u}) {
+        const DWORD color = 0x010203 * number;
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Orvanel\\C\\SOFTWARE\\Microsoft\\Color", std::to_wstring(number).c_str(),
+                        REG_DWORD, &color, sizeof color);
+    }
+    ASSERT_EQ(Run(L"/export C \\Temp\\c.tsk"), kCommandDone) << lines;
+    EXPECT_EQ(Run(L"/export C \\Temp\\c.tsk"), kCommandFailed) << "replaced only with /yes";
+    ASSERT_EQ(Run(L"/theme \\Temp\\c.tsk"), kCommandFailed) << "its name, \"c\", is \"C\"'s";
+    ASSERT_EQ(Run(L"/theme \\Temp\\c.tsk /as T"), kCommandDone) << lines;
+    EXPECT_EQ(lines, "\"\\Temp\\c.tsk\" was imported as configuration \"T\".\r\n");
+    for (const wchar_t* number : {L"4", L"5", L"6", L"7", L"8", L"9", L"13", L"14", L"25", L"26"})
+        EXPECT_EQ(ReadDword(L"Orvanel\\T", L"SOFTWARE\\Microsoft\\Color", number),
+                  ReadDword(L"Orvanel\\C", L"SOFTWARE\\Microsoft\\Color", number))
+            << Utf8Of(number);
+
+    WriteStoreFile(L"\\Temp\\bad.tsk", "MSCF but not really");
+    EXPECT_EQ(Run(L"/theme \\Temp\\bad.tsk /as D"), kCommandFailed);
+    EXPECT_NE(lines.find("bad.tsk"), std::string::npos) << "the file is named: " << lines;
+    EXPECT_FALSE(Exists(L"D"));
+    DeleteFileW(L"\\Temp\\bad.tsk");
+    DeleteFileW(L"\\Temp\\c.tsk");
+}
