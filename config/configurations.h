@@ -31,6 +31,8 @@ Outcome DeleteConfig(Session& session, const wchar_t* name);
 Outcome RenameConfig(Session& session, const wchar_t* oldName);
 // Delete command: asks, switches to "Original", deletes the configuration that was active.
 Outcome DeleteActiveConfig(Session& session, HWND owner);
+// The applied configuration's name, the value "CurrName" under the program key: FALSE when none
+// is recorded (or it is no text that fits).
 BOOL ReadCurrName(wchar_t* buffer, DWORD sizeInBytes);
 BOOL WriteCurrName(const wchar_t* name);
 // No configuration is the applied one any more.
@@ -39,7 +41,8 @@ void ClearCurrName();
 void ReportUnwritten(Session& session, const std::wstring& text);
 // The name dialog: the typed name, or nullopt on Cancel or an empty name.
 std::optional<std::wstring> AskName(HWND owner, const wchar_t* title, const wchar_t* initialText);
-// Formats the title line into buffer (at least 260 characters).
+// The title line: "Configuration: "<active>" " with the change mark while changes are unsaved
+// and the reset mark while a reset is wanted, cut to `chars` (at least 260).
 void FormatTitle(const Session& session, wchar_t* buffer, size_t chars);
 // The store key of a configuration: a file name ("@" and a path) as it is, else
 // "Orvanel\<name>".

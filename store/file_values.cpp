@@ -1,6 +1,8 @@
 #include "store/file_values.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -13,14 +15,6 @@
 namespace {
 constexpr int kMessageChars = 600;   // a message with a full path in it
 
-bool WriteAll(HANDLE file, const std::wstring& text) {
-    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    DWORD written = 0;
-    return WriteFile(file, text.data(), bytes, &written, nullptr) && written == bytes;
-}
-}  // namespace
-
-namespace {
 std::wstring FormatFileError(UINT formatId, va_list args) {
     wchar_t text[kMessageChars] = {};
     _vsnwprintf(text, kMessageChars - 1, LoadResString(formatId), args);
@@ -47,28 +41,13 @@ void ShowFileError(HWND owner, UINT formatId, ...) {
 
 BOOL AppendFileValue(const wchar_t* path, const wchar_t* subkey, const wchar_t* name,
                      const void* data, DWORD size, HWND owner) {
-    DWORD error = ERROR_SUCCESS;
-    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        error = GetLastError();
-    } else {
-        LARGE_INTEGER zero = {};
-        if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) error = GetLastError();
-    }
-
-    const std::wstring key = EncodeValueKey(subkey, name);
-    const std::wstring value = EncodeValueData(data, data ? size : 0);
-
-    if (error == ERROR_SUCCESS) {
-        // Key part, then data part; a part that fails leaves the record cut short there.
-        if (!WriteAll(file.get(), key) || !WriteAll(file.get(), value)) {
-            error = GetLastError();
-            if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;   // a short write sets none
-        }
-    }
-
-    if (!file) ShowFileError(owner, IDS_FILE_ERROR_DOT, static_cast<int>(error));
-    return error == ERROR_SUCCESS;
+    // One record through the file store, appended at once: a file that cannot be opened is shown,
+    // a record the file took only in part stays as it is.
+    auto file = OpenFileStoreForRecords(std::wstring(L"@") + path, [owner](const std::wstring& text) {
+        MessageBoxW(owner, text.c_str(), LoadResString(IDS_ERROR), MB_OK | MB_TOPMOST);
+    });
+    file->WriteBinary({LiveRoot::System, subkey, name}, data, data ? size : 0);
+    return file->Commit() ? TRUE : FALSE;
 }
 
 BOOL FindFileValue(const wchar_t* path, const wchar_t* subkey, const wchar_t* name,
@@ -79,8 +58,11 @@ BOOL FindFileValue(const wchar_t* path, const wchar_t* subkey, const wchar_t* na
         ShowFileError(owner, IDS_FILE_ERROR, static_cast<int>(error));
         return FALSE;
     }
-    // Only whole code units that were read take part; a trailing odd byte is no letter.
-    const ConfigFileText text(content->data(), content->size());
-    const DecodedValue found = text.Find(subkey, name, buffer, buffer ? size : 0);
-    return found.found ? TRUE : FALSE;
+    // The record's bytes as stored, at most `size` of them into the buffer; the rest of it is
+    // left as it was.
+    auto stored = OpenFileStoreForReading(std::wstring(L"@") + path, std::move(*content))
+                      ->ReadStored({LiveRoot::System, subkey, name}, REG_BINARY);
+    if (!stored) return FALSE;
+    if (buffer && size) std::memcpy(buffer, stored->bytes.data(), std::min<size_t>(size, stored->bytes.size()));
+    return TRUE;
 }

@@ -1,5 +1,6 @@
 // Single values of a "#!ver2.0" configuration file, each call opening and closing the file: what
-// the store-key helpers do with a store key of the form "@" and a path.
+// the store-key helpers do with a store key of the form "@" and a path. Both go through the file
+// stores of store/store.h, which hold the one reader and writer of records.
 #pragma once
 #include <windows.h>
 

@@ -1,12 +1,14 @@
 #include "store/registry.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/handles.h"
 #include "store/file_values.h"
+#include "store/store.h"
 
 namespace {
 
@@ -19,11 +21,6 @@ std::wstring Trimmed(std::wstring path) {
     while (!path.empty() && path.front() == L'\\') path.erase(path.begin());
     while (!path.empty() && path.back() == L'\\') path.pop_back();
     return path;
-}
-
-// Store key, "\", subkey (the separator goes in even when either part is empty).
-std::wstring StorePath(const wchar_t* storeKey, const wchar_t* subkey) {
-    return Trimmed(std::wstring(OrEmpty(storeKey)) + L"\\" + OrEmpty(subkey));
 }
 
 // Path, "\", subkey; the path alone when the subkey is empty.
@@ -39,18 +36,6 @@ BOOL SetValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD ty
     RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
     if (!key) return FALSE;
     return RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
-}
-
-// Reads a value of the expected type into the caller's buffer. The value goes through a
-// scratch copy, so a failed or mistyped read never leaves half a value in the caller's buffer.
-BOOL QueryTyped(HKEY key, const wchar_t* name, DWORD expectedType, void* buffer, DWORD size) {
-    if (!key || !buffer) return FALSE;
-    std::vector<BYTE> scratch(size ? size : 1);
-    DWORD type = 0, bytes = size;
-    if (RegQueryValueExW(key, name, nullptr, &type, scratch.data(), &bytes) != ERROR_SUCCESS) return FALSE;
-    if (type != expectedType) return FALSE;
-    memcpy(buffer, scratch.data(), bytes);
-    return TRUE;
 }
 
 // A string read into `size` bytes always ends with a NUL inside the buffer.
@@ -84,33 +69,50 @@ RegKey CreateForRead(HKEY root, const std::wstring& path) {
     return key;
 }
 
-DWORD QueryDword(HKEY key, const wchar_t* name) {
-    if (!key) return 0xFFFFFFFF;
-    DWORD value = 0, bytes = sizeof(value);
-    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS)
-        return 0xFFFFFFFF;
+DWORD StringBytes(const wchar_t* text) {
+    return static_cast<DWORD>((lstrlenW(OrEmpty(text)) + 1) * sizeof(wchar_t));
+}
+
+// The helpers are thin calls onto the stores of store/store.h, one store for one call: a file
+// for an "@" store key, else the registry below the store key's root.
+ValueRef At(const wchar_t* subkey, const wchar_t* name) { return {LiveRoot::System, subkey, name}; }
+
+// A 32-bit read that tests no type, as the helpers read numbers: four bytes or fewer fill a zero,
+// anything longer cannot be read. (The Store's own ReadDword takes only a REG_DWORD of four.)
+DWORD UntypedDword(Store& store, const ValueRef& at) {
+    auto stored = store.ReadStored(at, REG_DWORD);
+    if (!stored || stored->bytes.size() > sizeof(DWORD)) return 0xFFFFFFFF;
+    DWORD value = 0;
+    std::memcpy(&value, stored->bytes.data(), stored->bytes.size());
     return value;
 }
 
-DWORD StringBytes(const wchar_t* text) {
-    return static_cast<DWORD>((lstrlenW(OrEmpty(text)) + 1) * sizeof(wchar_t));
+// A text read into the caller's buffer: the text, its NUL, and zeros after it, as a read of the
+// registry leaves the buffer.
+BOOL CopyText(const std::optional<std::wstring>& text, wchar_t* buffer, DWORD size) {
+    if (!text || !buffer || size < sizeof(wchar_t)) return FALSE;
+    const size_t chars = size / sizeof(wchar_t);
+    std::fill(buffer, buffer + chars, L'\0');
+    std::memcpy(buffer, text->data(), std::min(text->size(), chars - 1) * sizeof(wchar_t));
+    return TRUE;
 }
 
 BOOL ReadStringFrom(HKEY root, const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
                     wchar_t* buffer, DWORD size) {
     if (IsFileKey(storeKey)) {
+        // The record's bytes, at most `size` (the rest of the buffer as it was), made a text.
         if (!FindFileValue(FilePath(storeKey), subkey, name, buffer, size)) return FALSE;
         TerminateString(buffer, size);
         return TRUE;
     }
-    return QueryString(OpenForRead(root, StorePath(storeKey, subkey)).get(), name, buffer, size);
+    return CopyText(OpenRegistryStoreAt(root, OrEmpty(storeKey))->ReadString(At(subkey, name), size), buffer, size);
 }
 
 BOOL WriteStringTo(HKEY root, const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
                    const wchar_t* text) {
     if (IsFileKey(storeKey))
         return AppendFileValue(FilePath(storeKey), subkey, name, OrEmpty(text), StringBytes(text));
-    return SetValue(root, StorePath(storeKey, subkey), name, REG_SZ, OrEmpty(text), StringBytes(text));
+    return OpenRegistryStoreAt(root, OrEmpty(storeKey))->WriteString(At(subkey, name), OrEmpty(text)) ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -118,14 +120,16 @@ BOOL WriteStringTo(HKEY root, const wchar_t* storeKey, const wchar_t* subkey, co
 BOOL WriteBinary(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
                  const void* data, DWORD size) {
     if (IsFileKey(storeKey)) return AppendFileValue(FilePath(storeKey), subkey, name, data, size);
-    return SetValue(HKEY_LOCAL_MACHINE, StorePath(storeKey, subkey), name, REG_BINARY, data, size);
+    return OpenRegistryStoreAt(HKEY_LOCAL_MACHINE, OrEmpty(storeKey))->WriteBinary(At(subkey, name), data, size);
 }
 
 BOOL ReadBinary(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name,
                 void* buffer, DWORD size) {
     if (IsFileKey(storeKey)) return FindFileValue(FilePath(storeKey), subkey, name, buffer, size);
-    return QueryTyped(OpenForRead(HKEY_LOCAL_MACHINE, StorePath(storeKey, subkey)).get(), name,
-                      REG_BINARY, buffer, size);
+    auto bytes = OpenRegistryStoreAt(HKEY_LOCAL_MACHINE, OrEmpty(storeKey))->ReadBinary(At(subkey, name), size);
+    if (!bytes || !buffer) return FALSE;
+    std::memcpy(buffer, bytes->data(), bytes->size());
+    return TRUE;
 }
 
 BOOL WriteString(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name, const wchar_t* text) {
@@ -150,7 +154,7 @@ BOOL ReadUserString(const wchar_t* storeKey, const wchar_t* subkey, const wchar_
 BOOL WriteDword(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name, DWORD value) {
     if (IsFileKey(storeKey))
         return AppendFileValue(FilePath(storeKey), subkey, name, &value, sizeof(value));
-    return SetValue(HKEY_LOCAL_MACHINE, StorePath(storeKey, subkey), name, REG_DWORD, &value, sizeof(value));
+    return OpenRegistryStoreAt(HKEY_LOCAL_MACHINE, OrEmpty(storeKey))->WriteDword(At(subkey, name), value);
 }
 
 DWORD ReadDword(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* name) {
@@ -159,7 +163,7 @@ DWORD ReadDword(const wchar_t* storeKey, const wchar_t* subkey, const wchar_t* n
         DWORD value = 0;
         return FindFileValue(FilePath(storeKey), subkey, name, &value, sizeof(value)) ? value : 0xFFFFFFFF;
     }
-    return QueryDword(OpenForRead(HKEY_LOCAL_MACHINE, StorePath(storeKey, subkey)).get(), name);
+    return UntypedDword(*OpenRegistryStoreAt(HKEY_LOCAL_MACHINE, OrEmpty(storeKey)), At(subkey, name));
 }
 
 BOOL KeyExists(const wchar_t* first, const wchar_t* second) {
@@ -169,31 +173,34 @@ BOOL KeyExists(const wchar_t* first, const wchar_t* second) {
 }
 
 BOOL PutClassString(const wchar_t* path, const wchar_t* subkey, const wchar_t* name, const wchar_t* text) {
-    return SetValue(HKEY_CLASSES_ROOT, JoinedPath(path, subkey), name, REG_SZ, OrEmpty(text), StringBytes(text));
+    return OpenRegistryStoreAt(HKEY_CLASSES_ROOT, OrEmpty(path))->WriteString(At(subkey, name), OrEmpty(text));
 }
 
+// Unlike a store's read, which never makes a key, these make a missing key first (empty).
 BOOL GetClassString(const wchar_t* path, const wchar_t* subkey, const wchar_t* name,
                     wchar_t* buffer, DWORD size) {
-    return QueryString(CreateForRead(HKEY_CLASSES_ROOT, JoinedPath(path, subkey)).get(), name, buffer, size);
+    CreateForRead(HKEY_CLASSES_ROOT, JoinedPath(path, subkey));
+    return CopyText(OpenRegistryStoreAt(HKEY_CLASSES_ROOT, OrEmpty(path))->ReadString(At(subkey, name), size), buffer,
+                    size);
 }
 
 BOOL PutUserString(const wchar_t* path, const wchar_t* subkey, const wchar_t* name, const wchar_t* text) {
-    return SetValue(HKEY_CURRENT_USER, JoinedPath(path, subkey), name, REG_SZ, OrEmpty(text), StringBytes(text));
+    return OpenRegistryStoreAt(HKEY_CURRENT_USER, OrEmpty(path))->WriteString(At(subkey, name), OrEmpty(text));
 }
 
 BOOL GetUserString(const wchar_t* path, const wchar_t* subkey, const wchar_t* name,
                    wchar_t* buffer, DWORD size) {
-    return QueryString(CreateForRead(HKEY_CURRENT_USER, JoinedPath(path, subkey)).get(), name, buffer, size);
+    CreateForRead(HKEY_CURRENT_USER, JoinedPath(path, subkey));
+    return CopyText(OpenRegistryStoreAt(HKEY_CURRENT_USER, OrEmpty(path))->ReadString(At(subkey, name), size), buffer,
+                    size);
 }
 
 BOOL PutUserDword(const wchar_t* path, const wchar_t* subkey, const wchar_t* name, DWORD value) {
-    std::wstring full = Trimmed(std::wstring(OrEmpty(path)) + L"\\" + OrEmpty(subkey));
-    return SetValue(HKEY_CURRENT_USER, full, name, REG_DWORD, &value, sizeof(value));
+    return OpenRegistryStoreAt(HKEY_CURRENT_USER, OrEmpty(path))->WriteDword(At(subkey, name), value);
 }
 
 DWORD GetUserDword(const wchar_t* path, const wchar_t* subkey, const wchar_t* name) {
-    std::wstring full = Trimmed(std::wstring(OrEmpty(path)) + L"\\" + OrEmpty(subkey));
-    return QueryDword(OpenForRead(HKEY_CURRENT_USER, full).get(), name);
+    return UntypedDword(*OpenRegistryStoreAt(HKEY_CURRENT_USER, OrEmpty(path)), At(subkey, name));
 }
 
 BOOL DeleteKeyTree(HKEY root, const wchar_t* path) {

@@ -2,7 +2,9 @@
 // the empty string for the root itself, or "@" and a file path) and a subkey below it; a store
 // key starting with "@" goes to the configuration file and never touches the registry.
 // The direct family addresses HKEY_CLASSES_ROOT and HKEY_CURRENT_USER and knows no store keys.
-// Sizes are in bytes. Every helper opens and closes its own key; none shows a message.
+// Sizes are in bytes. Every helper is a thin call onto a store of store/store.h made for that one
+// call, so it opens and closes its own key. A registry helper shows no message; with an "@" store
+// key the file's own messages come ("File error #%d" for a file that cannot be opened).
 #pragma once
 #include <windows.h>
 

@@ -21,7 +21,8 @@ DWORD TextBytes(std::wstring_view text) { return static_cast<DWORD>((text.size()
 // makes it; one the registry refuses for writing refuses every write.
 class RegistryStore final : public Store {
 public:
-    RegistryStore(std::wstring key, bool live) : key_(std::move(key)), live_(live) {}
+    RegistryStore(std::wstring key, bool live, HKEY root = HKEY_LOCAL_MACHINE)
+        : key_(std::move(key)), live_(live), root_(root) {}
     const std::wstring& Key() const override { return key_; }
     bool IsLive() const override { return live_; }
 
@@ -54,7 +55,7 @@ private:
     };
 
     HKEY Root(const ValueRef& v) const {
-        if (!live_) return HKEY_LOCAL_MACHINE;
+        if (!live_) return root_;
         switch (v.root) {
         case LiveRoot::User: return HKEY_CURRENT_USER;
         case LiveRoot::Classes: return HKEY_CLASSES_ROOT;
@@ -91,6 +92,7 @@ private:
 
     std::wstring key_;
     bool live_;
+    HKEY root_;
     std::vector<Held> reading_, writing_;
 };
 
@@ -127,7 +129,10 @@ private:
 // A file being written: the records in the order written, appended to the file in one go.
 class FileWriter final : public FileWriteStore {
 public:
-    FileWriter(std::wstring key, FileErrorReport report) : key_(std::move(key)), report_(std::move(report)) {}
+    // A record writer (`whole` false) appends what it was given however far the file takes it,
+    // and tells only a file it cannot open.
+    FileWriter(std::wstring key, FileErrorReport report, bool whole = true)
+        : key_(std::move(key)), report_(std::move(report)), whole_(whole) {}
     ~FileWriter() override { Commit(); }
     const std::wstring& Key() const override { return key_; }
 
@@ -155,7 +160,7 @@ public:
         if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) error = GetLastError();
         else error = WriteWhole(file.get(), text_.data(), static_cast<DWORD>(text_.size() * sizeof(wchar_t)));
         ok_ = error == ERROR_SUCCESS;
-        if (!ok_) {
+        if (!ok_ && whole_) {
             // A file cut short is no configuration file: it goes, and the user hears why.
             file.reset();
             DeleteFileW(Path());
@@ -179,6 +184,7 @@ private:
     std::wstring key_;
     FileErrorReport report_;
     std::wstring text_;
+    bool whole_;
     bool committed_ = false;
     bool ok_ = false;
 };
@@ -198,6 +204,14 @@ std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYT
 
 std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, FileErrorReport report) {
     return std::make_unique<FileWriter>(std::move(key), std::move(report));
+}
+
+std::unique_ptr<FileWriteStore> OpenFileStoreForRecords(std::wstring key, FileErrorReport report) {
+    return std::make_unique<FileWriter>(std::move(key), std::move(report), false);
+}
+
+std::unique_ptr<Store> OpenRegistryStoreAt(HKEY root, std::wstring key) {
+    return std::make_unique<RegistryStore>(std::move(key), false, root);
 }
 
 std::unique_ptr<Store> OpenStore(std::wstring_view storeKey, HWND owner) {

@@ -5,8 +5,8 @@
 //  - a configuration ("Orvanel\<name>", or any other key below HKEY_LOCAL_MACHINE): every value
 //    under that key with the same subkey and value name, wherever the device keeps it;
 //  - a configuration file ("@" and a path): one record per value, read once, written once.
-// Reads give "missing" as its own state; nothing here shows a message but the file store, which
-// reports a file it cannot open or write once.
+// Reads give "missing" as its own state. Nothing here shows a message: a file store hands a file
+// it cannot open or write to its caller's report once, and OpenStore shows a file it cannot read.
 #pragma once
 #include <windows.h>
 
@@ -82,6 +82,9 @@ bool IsFileStoreKey(std::wstring_view storeKey);
 // HKEY_LOCAL_MACHINE\<key>.
 std::unique_ptr<Store> OpenRegistryStore(std::wstring key, bool liveDevice);
 
+// A store of everything below root\<key> (the helpers' user and class keys).
+std::unique_ptr<Store> OpenRegistryStoreAt(HKEY root, std::wstring key);
+
 // A configuration file about to be read: its first bytes (at most 131072 are searched), read
 // once by the caller.
 std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYTE> content);
@@ -92,6 +95,10 @@ std::unique_ptr<Store> OpenFileStoreForReading(std::wstring key, std::vector<BYT
 class FileWriteStore;
 using FileErrorReport = std::function<void(const std::wstring& text)>;
 std::unique_ptr<FileWriteStore> OpenFileStoreForWriting(std::wstring key, FileErrorReport report);
+
+// The same for records appended one by one to a file that exists (the record helpers): what the
+// file took stays when it takes no more, and only a file that cannot be opened is reported.
+std::unique_ptr<FileWriteStore> OpenFileStoreForRecords(std::wstring key, FileErrorReport report);
 
 class FileWriteStore : public Store {
 public:
