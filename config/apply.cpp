@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "base/strings.h"
+#include "framework/page_queries.h"
 #include "config/configurations.h"
 #include "platform/pocketpc.h"
 #include "resources/resource.h"
@@ -12,10 +13,6 @@ constexpr wchar_t kKeptMarker[] = L"KeptBefore";
 
 std::wstring KeptKey() { return StoreKeyOf(KeptConfigName()); }
 
-// Where new kept settings are written whole before they take the kept ones' place: under a name
-// no configuration can have ("@" first), so a draft left by a stopped Apply is nobody's.
-std::wstring KeptDraftKey() { return std::wstring(LoadResString(IDS_PROGRAM_KEY)) + L"\\@" + KeptConfigName(); }
-
 DWORD StoredConfigCount() {
     RegKey program;
     DWORD count = 0;
@@ -25,10 +22,15 @@ DWORD StoredConfigCount() {
     return count;
 }
 
+// The marker in the kept settings' key.
+constexpr ValueRef kMarkerAt{LiveRoot::System, L"", kKeptMarker};
+
 bool WriteMarker(const std::wstring& key, std::wstring_view whileApplied) {
-    const std::wstring marker(whileApplied);
-    return SetRegistryValue(HKEY_LOCAL_MACHINE, key, kKeptMarker, REG_SZ, marker.c_str(),
-                            static_cast<DWORD>((marker.size() + 1) * sizeof(wchar_t))) != FALSE;
+    return OpenRegistryStore(key, false)->WriteString(kMarkerAt, whileApplied);
+}
+
+std::optional<std::wstring> ReadMarker() {
+    return OpenRegistryStore(KeptKey(), false)->ReadString(kMarkerAt, kNameChars * sizeof(wchar_t));
 }
 
 // What the pages write into a configuration, caught in memory; the pages that write the device
@@ -40,11 +42,23 @@ MemoryStore PagesWrite(Session& session) {
     return written;
 }
 
+// Whether the pages' system colours are other than what the device held before they were written
+// (`device`): only then has the window system anything to take up again. Without a page that
+// keeps them, always.
+bool SystemColorsChange(Session& session, const MemoryStore& written, const MemoryStore& device) {
+    const auto* colors = FindPageAnswering<SystemColorsValue>(session);
+    if (!colors) return true;
+    const ValueRef at = colors->SystemColorsRef();
+    return written.Stored(at) != device.Stored(at);
+}
+
 // Before the device is written: keeps what it holds where the pages write, or asks whether to
 // go on without a way back (refused on No). A device that already holds everything keeps the
 // way back it has: an Apply that changes nothing must not make the last one irreversible.
-Outcome KeepOrAsk(Session& session, Store& live, const MemoryStore& written, std::wstring_view applied) {
+Outcome KeepOrAsk(Session& session, Store& live, const MemoryStore& written, std::wstring_view applied,
+                  bool* colorsChange) {
     MemoryStore device = written.ReadSame(live);
+    *colorsChange = SystemColorsChange(session, written, device);
     if (written.HeldBy(device)) return {};
     if (KeepDeviceSettings(device, applied)) return {};
     if (session.Ask(Session::Question::NoWayBack, LoadResString(IDS_NO_WAY_BACK), LoadResString(IDS_ATTENTION),
@@ -70,7 +84,8 @@ Outcome WriteKeptToDevice(Session& session, const std::wstring& whileApplied) {
     wchar_t applied[kNameChars] = {};
     ReadCurrName(applied, sizeof(applied));
     auto live = OpenRegistryStore(kSystemStoreKey, true);   // open for the whole undo
-    Outcome outcome = KeepOrAsk(session, *live, PagesWrite(session), applied);
+    bool colorsChange = true;
+    Outcome outcome = KeepOrAsk(session, *live, PagesWrite(session), applied, &colorsChange);
     if (!outcome.done()) return outcome;
     outcome.Add(SavePagesToDevice(session, *live));
 
@@ -85,7 +100,7 @@ Outcome WriteKeptToDevice(Session& session, const std::wstring& whileApplied) {
     session.marks.Saved();
     RebuildConfigMenu(session, nullptr);
     session.RefreshTitle();
-    RefreshSystemColors(session);
+    if (colorsChange) RefreshSystemColors(session);
     outcome.resetWanted = true;
     OfferReset(session);
     return outcome;
@@ -102,7 +117,8 @@ Outcome ApplyConfig(Session& session, const wchar_t* name) {
     wchar_t applied[kNameChars] = {};
     const bool appliedChanges = !ReadCurrName(applied, sizeof(applied)) || !SameName(applied, chosen);
     auto live = OpenRegistryStore(kSystemStoreKey, true);   // open for the whole Apply
-    Outcome outcome = KeepOrAsk(session, *live, PagesWrite(session), applied);
+    bool colorsChange = true;
+    Outcome outcome = KeepOrAsk(session, *live, PagesWrite(session), applied, &colorsChange);
     if (!outcome.done()) return outcome;
 
     const bool recorded = WriteCurrName(chosen) != FALSE;
@@ -116,7 +132,7 @@ Outcome ApplyConfig(Session& session, const wchar_t* name) {
         outcome.Add(Outcome::Failed(text));
     }
 
-    RefreshSystemColors(session);
+    if (colorsChange) RefreshSystemColors(session);
     if (pending || appliedChanges) {
         outcome.resetWanted = true;
         OfferReset(session);
@@ -126,15 +142,11 @@ Outcome ApplyConfig(Session& session, const wchar_t* name) {
 
 const wchar_t* KeptConfigName() { return LoadResString(IDS_KEPT_NAME); }
 
-bool HasKeptConfig() {
-    return QueryRegistryString(HKEY_LOCAL_MACHINE, KeptKey(), kKeptMarker, kNameChars * sizeof(wchar_t)).has_value();
-}
+bool HasKeptConfig() { return ReadMarker().has_value(); }
 
 bool IsKeptConfig(std::wstring_view name) { return SameNameIgnoringCase(name, KeptConfigName()) && HasKeptConfig(); }
 
-std::wstring KeptWhileApplied() {
-    return QueryRegistryString(HKEY_LOCAL_MACHINE, KeptKey(), kKeptMarker, kNameChars * sizeof(wchar_t)).value_or(L"");
-}
+std::wstring KeptWhileApplied() { return ReadMarker().value_or(L""); }
 
 MemoryStore CaptureDevice(Session& session) {
     auto live = OpenRegistryStore(kSystemStoreKey, true);
@@ -149,24 +161,39 @@ bool KeepDeviceSettings(const MemoryStore& device, std::wstring_view whileApplie
     } else if (StoredConfigCount() >= static_cast<DWORD>(kMaxConfigs)) {
         return false;
     }
+    // The kept settings there are, read whole first: should the registry refuse any of the new
+    // ones, they are put back as they were. (A value the registry refused was never changed.)
+    const std::vector<KeyValueCopy> before = replacing ? ReadKeyTree(HKEY_LOCAL_MACHINE, key) : std::vector<KeyValueCopy>{};
     // The marker goes first: a key without it would pass for a user's configuration.
-    auto keep = [&](const std::wstring& at) {
-        bool kept = WriteMarker(at, whileApplied);
-        if (kept) kept = device.CopyTo(*OpenRegistryStore(at, false));
-        if (!kept) DeleteKeyTree(HKEY_LOCAL_MACHINE, at.c_str());
-        return kept;
+    bool kept = WriteMarker(key, whileApplied);
+    if (kept) kept = device.CopyTo(*OpenRegistryStore(key, false));
+    // What the kept settings before held and these do not is taken out, or, refused, what these
+    // put there.
+    auto at = [&](const std::wstring& subkey) { return subkey.empty() ? key : key + L"\\" + subkey; };
+    auto held = [&](const std::wstring& subkey, const std::wstring& name) {
+        if (subkey.empty() && SameNameIgnoringCase(name, kKeptMarker)) return true;
+        for (const MemoryStore::Value& v : device.values())
+            if (SameNameIgnoringCase(v.subkey, subkey) && SameNameIgnoringCase(v.name, name)) return true;
+        return false;
     };
-    if (!replacing) return keep(key);
-    // Written whole under the draft's name first: a refusal on the way leaves the kept ones be.
-    const std::wstring draft = KeptDraftKey();
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, draft.c_str());
-    if (!keep(draft)) return false;
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
-    // From memory rather than from the draft: no read of the registry needed. The draft goes
-    // once the kept settings are in their place (it stays, whole, should they not get there).
-    const bool kept = keep(key) || CopyKeyTree(draft.c_str(), key.c_str(), HKEY_LOCAL_MACHINE);
-    if (kept) DeleteKeyTree(HKEY_LOCAL_MACHINE, draft.c_str());
-    return kept;
+    if (!replacing) {
+        if (!kept) DeleteKeyTree(HKEY_LOCAL_MACHINE, key.c_str());
+        return kept;
+    }
+    if (kept) {
+        for (const KeyValueCopy& old : before)
+            if (!held(old.subkey, old.name))
+                RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, at(old.subkey).c_str(), old.name.c_str());
+        return true;
+    }
+    for (const MemoryStore::Value& v : device.values()) {
+        bool wasThere = false;
+        for (const KeyValueCopy& old : before)
+            wasThere = wasThere || (SameNameIgnoringCase(old.subkey, v.subkey) && SameNameIgnoringCase(old.name, v.name));
+        if (!wasThere) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, at(v.subkey).c_str(), v.name.c_str());
+    }
+    WriteKeyValues(HKEY_LOCAL_MACHINE, key, before);
+    return false;
 }
 
 Outcome UndoApply(Session& session) {

@@ -14,6 +14,14 @@ public:
     virtual int SizeMetric(int slot) const = 0;
 };
 
+// Where the appearance page keeps the system colours: the value the window system is asked to
+// take up again once a new one is on the device.
+class SystemColorsValue {
+public:
+    virtual ~SystemColorsValue() = default;
+    virtual ValueRef SystemColorsRef() const = 0;
+};
+
 // The appearance page's elements, which the other previews draw with.
 class AppearanceElements {
 public:

@@ -65,7 +65,7 @@ DWORD MemoryStore::TypeOf(Kind kind) {
     return REG_BINARY;
 }
 
-std::optional<StoredValue> MemoryStore::ReadStored(const ValueRef& value, DWORD) {
+std::optional<StoredValue> MemoryStore::Stored(const ValueRef& value) const {
     for (const Value& held : values_)
         if (SamePlace(held, value)) return StoredValue{TypeOf(held.kind), held.bytes};
     return std::nullopt;

@@ -27,7 +27,9 @@ public:
     std::optional<DWORD> ReadDword(const ValueRef& value) override;
     std::optional<std::wstring> ReadString(const ValueRef& value, size_t maxBytes) override;
     std::optional<std::vector<BYTE>> ReadBinary(const ValueRef& value, size_t maxBytes) override;
-    std::optional<StoredValue> ReadStored(const ValueRef& value, DWORD untypedAs) override;
+    std::optional<StoredValue> ReadStored(const ValueRef& value, DWORD untypedAs) override { return Stored(value); }
+    // The value at that place as held, whatever its kind; nullopt when none is.
+    std::optional<StoredValue> Stored(const ValueRef& value) const;
     bool WriteDword(const ValueRef& value, DWORD data) override;
     bool WriteString(const ValueRef& value, std::wstring_view text) override;
     bool WriteBinary(const ValueRef& value, const void* data, size_t size) override;

@@ -290,6 +290,43 @@ BOOL SetRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name, 
     return SetValue(root, Trimmed(path), name, type, data, size);
 }
 
+namespace {
+void ReadKeyTreeInto(HKEY root, const std::wstring& path, const std::wstring& subkey, std::vector<KeyValueCopy>& out) {
+    RegKey key = OpenForRead(root, Trimmed(path + L"\\" + subkey));
+    if (!key) return;
+    DWORD maxName = 0, maxData = 0, maxSubkey = 0;
+    RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxName, &maxData,
+                     nullptr, nullptr);
+    std::vector<wchar_t> name(maxName + 2);
+    std::vector<BYTE> data(maxData + 1);
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = static_cast<DWORD>(name.size()), bytes = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueW(key.get(), i, name.data(), &chars, nullptr, &type, data.data(), &bytes) != ERROR_SUCCESS) break;
+        out.push_back({subkey, std::wstring(name.data(), chars), type, std::vector<BYTE>(data.begin(), data.begin() + bytes)});
+    }
+    std::vector<wchar_t> child(maxSubkey + 2);
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = static_cast<DWORD>(child.size());
+        if (RegEnumKeyExW(key.get(), i, child.data(), &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        ReadKeyTreeInto(root, path, subkey.empty() ? std::wstring(child.data()) : subkey + L"\\" + child.data(), out);
+    }
+}
+}  // namespace
+
+std::vector<KeyValueCopy> ReadKeyTree(HKEY root, const std::wstring& path) {
+    std::vector<KeyValueCopy> values;
+    ReadKeyTreeInto(root, path, L"", values);
+    return values;
+}
+
+bool WriteKeyValues(HKEY root, const std::wstring& path, const std::vector<KeyValueCopy>& values) {
+    bool ok = true;
+    for (const KeyValueCopy& v : values)
+        ok = SetValue(root, Trimmed(path + L"\\" + v.subkey), v.name.c_str(), v.type, v.bytes.data(),
+                      static_cast<DWORD>(v.bytes.size())) && ok;
+    return ok;
+}
+
 bool CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root) {
     RegKey from;
     if (RegOpenKeyExW(root, source, 0, KEY_READ, from.put()) != ERROR_SUCCESS) return false;

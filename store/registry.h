@@ -47,6 +47,17 @@ DWORD GetUserDword(const wchar_t* path, const wchar_t* subkey, const wchar_t* na
 // Deletes HKEY_LOCAL_MACHINE\path with everything below it.
 BOOL DeleteKeyTree(HKEY root, const wchar_t* path);
 
+// Every value of root\path and of the keys below it, with its subkey (relative to path), name,
+// type and bytes.
+struct KeyValueCopy {
+    std::wstring subkey, name;
+    DWORD type;
+    std::vector<BYTE> bytes;
+};
+std::vector<KeyValueCopy> ReadKeyTree(HKEY root, const std::wstring& path);
+// Writes the values back below root\path; false when one was refused (the others are written).
+bool WriteKeyValues(HKEY root, const std::wstring& path, const std::vector<KeyValueCopy>& values);
+
 // Recursive copy of root\source into root\destination; false when a key or value was refused.
 bool CopyKeyTree(const wchar_t* source, const wchar_t* destination, HKEY root);
 

@@ -22,8 +22,9 @@ struct AppearanceElement {
     int defined = 0;
 };
 
-class AppearancePage : public KitPage, public AppearanceElements {
+class AppearancePage : public KitPage, public AppearanceElements, public SystemColorsValue {
 public:
+    ValueRef SystemColorsRef() const override { return {LiveRoot::System, L"GWE", L"SysColor"}; }
     static constexpr int kColorCount = 29;
     static constexpr int kElementCount = 23;
     static constexpr int kFontCount = 4;

@@ -55,10 +55,13 @@ constexpr wchar_t kTakenOutSuffix[] = L".del";
 
 // The program's folder, where Remove keeps a copy of a font ("" when it is not known).
 std::wstring InstallFolder() {
+    // The key is made when missing, as the installer's own reading makes it.
     RegKey key;
     RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_READ, nullptr, key.put(), nullptr);
     if (!key) return {};
-    return QueryRegistryString(key.get(), L"", L"InstallDir", kInstallDirBytes).value_or(L"");
+    return OpenRegistryStoreAt(HKEY_LOCAL_MACHINE, kInstallKey)
+        ->ReadString({LiveRoot::System, L"", L"InstallDir"}, kInstallDirBytes)
+        .value_or(L"");
 }
 
 // Where Remove keeps a copy of a font: the install folder, then "\" and the file name.

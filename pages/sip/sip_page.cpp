@@ -47,13 +47,16 @@ bool SipPage::ReadMethod(InputMethodEntry& entry, HKEY classes, const std::wstri
     RegKey method;
     if (RegOpenKeyExW(classes, (clsid + L"\\" + kMethodKey).c_str(), 0, KEY_QUERY_VALUE, method.put()) != ERROR_SUCCESS)
         return false;
+    // The class's values through a store of its key, for this one reading.
+    auto store = OpenRegistryStoreAt(classes, clsid);
     // The first name, with room for a whole name: a long one survives a rename.
-    std::wstring origName = QueryRegistryString(method.get(), L"", L"origname", (kNameChars + 1) * sizeof(wchar_t)).value_or(L"");
-    auto state = QueryRegistryString(method.get(), L"", nullptr, 128);
+    const ValueRef first{LiveRoot::System, kMethodKey, L"origname"}, stateAt{LiveRoot::System, kMethodKey, nullptr};
+    std::wstring origName = store->ReadString(first, (kNameChars + 1) * sizeof(wchar_t)).value_or(L"");
+    auto state = store->ReadString(stateAt, 128);
     if (!state) return false;
     const bool enabled = !state->empty() && state->front() == L'1';
     if (!enabled && origName.empty()) return false;
-    auto name = QueryRegistryString(classes, clsid, nullptr, (kNameChars + 1) * sizeof(wchar_t));
+    auto name = store->ReadString({LiveRoot::System, L"", nullptr}, (kNameChars + 1) * sizeof(wchar_t));
     if (!name) return false;
     entry.clsid = clsid;
     entry.name = Cut(*name, kNameChars);
@@ -96,7 +99,7 @@ void SipPage::ReadMethods() {
     unlistedDefaultName_.clear();
     allowChange = 0;
     // Only a number is one: a text "1" would read as 49.
-    auto allow = QueryRegistryDword(HKEY_CURRENT_USER, std::wstring(kSipPath) + L"\\" + kSipKey, L"AllowChange");
+    auto allow = OpenRegistryStoreAt(HKEY_CURRENT_USER, kSipPath)->ReadDword({LiveRoot::System, kSipKey, L"AllowChange"});
     if (allow && *allow != kNone) allowChange = static_cast<int>(*allow);
     wchar_t defaultIm[130] = {};
     GetUserString(kSipPath, kSipKey, L"DefaultIm", defaultIm, sizeof defaultIm);
@@ -125,8 +128,9 @@ void SipPage::ReadMethods() {
     if (defaultIm[0] && !matched) {
         defaultUnlisted_ = true;
         if (classes)
-            unlistedDefaultName_ = Cut(QueryRegistryString(classes.get(), defaultIm, nullptr,
-                                                           (kNameChars + 1) * sizeof(wchar_t)).value_or(L""),
+            unlistedDefaultName_ = Cut(OpenRegistryStoreAt(classes.get(), defaultIm)
+                                           ->ReadString({LiveRoot::System, L"", nullptr}, (kNameChars + 1) * sizeof(wchar_t))
+                                           .value_or(L""),
                                        kNameChars);
     }
 }

@@ -151,16 +151,27 @@ TEST_F(RefusedWrites, ARefusedKeepLeavesTheWayBackThereWhateverTheAnswer) {
     Command(IDM_APPLY);   // the applied one, unchanged: nothing is asked
     const std::optional<DWORD> kept = QueryRegistryDword(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply\\GWE", L"cyCap");
     ASSERT_TRUE(kept.has_value());
-    caption(32);
-    LoadConfig(session(), L"Current");
-    ReadOnlyKey program(HKEY_LOCAL_MACHINE, L"Orvanel");
-    ASSERT_TRUE(program.locked());
-    for (int answer : {IDNO, IDYES}) {
-        ModalScript boxes;
-        boxes.Press(answer);
-        Command(IDM_APPLY);
-        EXPECT_NE(boxes.seen()[0].text.find(L"could not be kept"), std::wstring::npos);
-        EXPECT_EQ(QueryRegistryDword(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply\\GWE", L"cyCap"), kept);
+    const std::vector<KeyValueCopy> before = ReadKeyTree(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply");
+    // Refused at once (the kept key itself), or part of the way (one of its subkeys).
+    DWORD next = 32;   // a caption height the device does not have yet, each time
+    for (const wchar_t* refusing : {L"Orvanel\\Before Apply", L"Orvanel\\Before Apply\\GWE"}) {
+        for (int answer : {IDNO, IDYES}) {
+            caption(next++);
+            LoadConfig(session(), L"Current");
+            ReadOnlyKey locked(HKEY_LOCAL_MACHINE, refusing);
+            ASSERT_TRUE(locked.locked());
+            ModalScript boxes;
+            boxes.Press(answer);
+            Command(IDM_APPLY);
+            ASSERT_FALSE(boxes.seen().empty());
+            EXPECT_NE(boxes.seen()[0].text.find(L"could not be kept"), std::wstring::npos);
+            const std::vector<KeyValueCopy> after = ReadKeyTree(HKEY_LOCAL_MACHINE, L"Orvanel\\Before Apply");
+            ASSERT_EQ(after.size(), before.size()) << "locked: " << std::string(refusing, refusing + wcslen(refusing));
+            for (size_t i = 0; i < after.size(); ++i) {
+                EXPECT_EQ(after[i].name, before[i].name);
+                EXPECT_EQ(after[i].bytes, before[i].bytes) << std::string(after[i].name.begin(), after[i].name.end());
+            }
+        }
     }
 }
 
