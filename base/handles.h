@@ -62,6 +62,12 @@ struct MemDcTraits {
     static void Close(Handle h) { DeleteDC(h); }
 };
 
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+
 using RegKey = UniqueHandle<RegKeyTraits>;
 using FileHandle = UniqueHandle<FileTraits>;
 using FindHandle = UniqueHandle<FindTraits>;
@@ -71,6 +77,15 @@ using OwnedFont = UniqueHandle<GdiTraits<HFONT>>;
 using OwnedBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
 using OwnedIcon = UniqueHandle<IconTraits>;
 using MemoryDc = UniqueHandle<MemDcTraits>;
+// A library loaded at run time.
+using OwnedModule = UniqueHandle<ModuleTraits>;
+
+// An entry of a library loaded at run time, as the type of the call; null when the library or
+// the entry is missing.
+template <typename Fn>
+Fn ProcEntry(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
 
 // A device context borrowed from a window (GetDC/ReleaseDC).
 class WindowDc {

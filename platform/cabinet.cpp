@@ -20,17 +20,6 @@
 
 namespace {
 
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { FreeLibrary(h); }
-};
-
-template <typename Fn>
-Fn Entry(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 struct CabinetCalls {
     decltype(&FDICreate) fdiCreate;
     decltype(&FDIIsCabinet) fdiIsCabinet;
@@ -45,16 +34,16 @@ struct CabinetCalls {
 // cabinet.dll, loaded at the first call and kept until the program ends; null when it or one of
 // its calls is missing.
 const CabinetCalls* Calls() {
-    static UniqueHandle<ModuleTraits> module(LoadLibraryW(L"cabinet.dll"));
+    static OwnedModule module(LoadLibraryW(L"cabinet.dll"));
     static const CabinetCalls calls{
-        Entry<decltype(&FDICreate)>(module.get(), "FDICreate"),
-        Entry<decltype(&FDIIsCabinet)>(module.get(), "FDIIsCabinet"),
-        Entry<decltype(&FDICopy)>(module.get(), "FDICopy"),
-        Entry<decltype(&FDIDestroy)>(module.get(), "FDIDestroy"),
-        Entry<decltype(&FCICreate)>(module.get(), "FCICreate"),
-        Entry<decltype(&FCIAddFile)>(module.get(), "FCIAddFile"),
-        Entry<decltype(&FCIFlushCabinet)>(module.get(), "FCIFlushCabinet"),
-        Entry<decltype(&FCIDestroy)>(module.get(), "FCIDestroy"),
+        ProcEntry<decltype(&FDICreate)>(module.get(), "FDICreate"),
+        ProcEntry<decltype(&FDIIsCabinet)>(module.get(), "FDIIsCabinet"),
+        ProcEntry<decltype(&FDICopy)>(module.get(), "FDICopy"),
+        ProcEntry<decltype(&FDIDestroy)>(module.get(), "FDIDestroy"),
+        ProcEntry<decltype(&FCICreate)>(module.get(), "FCICreate"),
+        ProcEntry<decltype(&FCIAddFile)>(module.get(), "FCIAddFile"),
+        ProcEntry<decltype(&FCIFlushCabinet)>(module.get(), "FCIFlushCabinet"),
+        ProcEntry<decltype(&FCIDestroy)>(module.get(), "FCIDestroy"),
     };
     const bool all = calls.fdiCreate && calls.fdiIsCabinet && calls.fdiCopy && calls.fdiDestroy && calls.fciCreate &&
                      calls.fciAddFile && calls.fciFlushCabinet && calls.fciDestroy;

@@ -15,18 +15,6 @@
 
 namespace {
 
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { FreeLibrary(h); }
-};
-using OwnedModule = UniqueHandle<ModuleTraits>;
-
-template <typename Fn>
-Fn Entry(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 // The COM calls image loading needs, from ole32.dll loaded at the first call and kept until the
 // program ends. Null when the library or one of its entries is missing.
 struct ComCalls {
@@ -38,9 +26,9 @@ struct ComCalls {
 const ComCalls* Com() {
     static OwnedModule ole32(LoadLibraryW(L"ole32.dll"));
     static const ComCalls calls{
-        Entry<decltype(&CoInitializeEx)>(ole32.get(), "CoInitializeEx"),
-        Entry<decltype(&CoUninitialize)>(ole32.get(), "CoUninitialize"),
-        Entry<decltype(&CoCreateInstance)>(ole32.get(), "CoCreateInstance"),
+        ProcEntry<decltype(&CoInitializeEx)>(ole32.get(), "CoInitializeEx"),
+        ProcEntry<decltype(&CoUninitialize)>(ole32.get(), "CoUninitialize"),
+        ProcEntry<decltype(&CoCreateInstance)>(ole32.get(), "CoCreateInstance"),
     };
     return calls.initialize && calls.uninitialize && calls.createInstance ? &calls : nullptr;
 }
