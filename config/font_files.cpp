@@ -1,0 +1,3 @@
+#include "config/font_files.h"
+
+FontFiles FindFontFiles(Session&, const DeviceConfig&) { return {}; }
