@@ -206,7 +206,9 @@ protected:
         EXPECT_EQ(lastDialog.calls, 1);
         EXPECT_EQ(lastDialog.owner, session().sheet);
         EXPECT_EQ(lastDialog.title, title);
-        EXPECT_EQ(lastDialog.filter, (std::vector<std::wstring>{L"Orvanel config", L"*.ov", L"All files", L"*.*"}));
+        EXPECT_EQ(lastDialog.filter, (std::vector<std::wstring>{L"Orvanel config", L"*.ov", L"Device installer (*.cab)",
+                                                                L"*.cab", L"Provisioning document (*.xml)", L"*.xml",
+                                                                L"All files", L"*.*"}));
         EXPECT_EQ(lastDialog.filterIndex, 1u);
         EXPECT_EQ(lastDialog.flags, 0x806u);
         EXPECT_EQ(lastDialog.maxFile, 260u);

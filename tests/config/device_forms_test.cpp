@@ -406,3 +406,38 @@ TEST_F(DeviceFormFiles, EachFormForTheDebianTools) {
     for (const wchar_t* name : {L"tools.cab", L"tools.xml", L"tools.cpf"})
         ASSERT_EQ(Run(L"/export Tools \"" + folder + L"\\" + name + L"\" /yes"), kCommandDone) << lines;
 }
+
+TEST_F(DeviceForms, TheInstallerCarriesTheFontsTheConfigurationNeedsAndNamesTheOthers) {
+    ASSERT_EQ(Run(L"/capture Fonts"), kCommandDone) << lines;
+    // The menu bar's face from a file in \Windows, the system font's from nowhere.
+    const std::wstring font = File(L"..\\Windows\\dvserif.ttf");
+    ASSERT_TRUE(CopyFileW(L"Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSerif.ttf", font.c_str(), FALSE));
+    ASSERT_TRUE(WriteString(L"Orvanel\\Fonts", L"GWE\\Menu\\BarFnt", L"Nm", L"DejaVu Serif"));
+    ASSERT_TRUE(WriteString(L"Orvanel\\Fonts", L"GDI\\SYSFNT", L"Nm", L"Nowhere Sans"));
+
+    const std::wstring cab = File(L"fonts.cab"), xml = File(L"fonts.xml");
+    ASSERT_EQ(Run(L"/export Fonts " + cab), kCommandDone) << lines;
+    EXPECT_NE(lines.find("Nowhere Sans"), std::string::npos) << "the face no file provides is named: " << lines;
+    EXPECT_EQ(lines.find("DejaVu Serif"), std::string::npos) << lines;
+    const auto members = CabinetMembers(FileBytes(cab));
+    ASSERT_EQ(members.count("dvserif.001"), 1u);
+    EXPECT_EQ(members.at("dvserif.001"), FileBytes(font)) << "the font file whole";
+    const std::vector<BYTE>& setup = members.at("Fonts.000");
+    ASSERT_EQ(U16(setup, 52), 1) << "one file to install";
+    const size_t file = U32(setup, 68);
+    EXPECT_EQ(U16(setup, file), 1) << "member 001";
+    EXPECT_EQ(U32(setup, file + 6), 0x80000010u) << "shared, an existing file kept";
+    EXPECT_STREQ(reinterpret_cast<const char*>(&setup[file + 12]), "dvserif.ttf");
+
+    ASSERT_EQ(Run(L"/export Fonts " + xml), kCommandDone) << lines;
+    EXPECT_NE(lines.find("cannot carry font files"), std::string::npos) << lines;
+    const std::vector<BYTE> doc = FileBytes(xml);
+    const std::string text(doc.begin(), doc.end());
+    const size_t comment = text.find("<!--");
+    ASSERT_NE(comment, std::string::npos);
+    EXPECT_NE(text.substr(comment, text.find("-->") - comment).find("dvserif.ttf"), std::string::npos) << text;
+
+    // Read back, the installer's font file is named as what an import leaves aside.
+    ASSERT_EQ(Run(L"/import " + cab + L" /as FontsBack"), kCommandDone) << lines;
+    EXPECT_NE(lines.find("\\Windows\\dvserif.ttf"), std::string::npos) << lines;
+}
