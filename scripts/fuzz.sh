@@ -18,7 +18,7 @@ mkdir -p "$findings"
 
 status=0
 summary=""
-for target in ${FUZZ_TARGETS:-font_names config_file dialog_template ce_setup}; do
+for target in ${FUZZ_TARGETS:-font_names config_file dialog_template ce_setup provisioning}; do
     corpus="$native/fuzz-long/$target"
     log="$native/fuzz-long/$target.log"
     mkdir -p "$corpus"
