@@ -3,7 +3,7 @@
 # that are not the program's own: the DeviceFormFiles test writes each form, then Debian's
 # cabextract and gcab list and extract both cabinets, xmllint checks both documents (the .xml and
 # the cabinet's _setup.xml) for well-formedness, and the installer's instructions are read here
-# from the documented layout.
+# from the documented layout. An installer that carries a font is listed and extracted too.
 #
 #   tests/config/device-forms.sh ORVANEL_TESTS_EXE
 set -eu
@@ -28,6 +28,13 @@ done
 [ "$(cat "$work/cpf.gcab")" = "_setup.xml" ] || { echo "gcab lists: $(cat "$work/cpf.gcab")" >&2; exit 1; }
 cmp "$work/cpf/_setup.xml" "$work/out/tools.xml"
 xmllint --noout "$work/out/tools.xml" "$work/cpf/_setup.xml"
+# The installer with a font: the instructions first, then the font, which is the file itself.
+cabextract -q -l "$work/out/fonts.cab" >"$work/fonts.list"
+order="$(awk -F'|' 'NR>2 && NF>1 {gsub(/ /, "", $3); print $3}' "$work/fonts.list" | tr '\n' ' ')"
+[ "$order" = "Tools.000 dvserif.001 " ] || { echo "fonts.cab holds: $order" >&2; exit 1; }
+mkdir -p "$work/fonts"
+cabextract -q -d "$work/fonts" "$work/out/fonts.cab"
+cmp "$work/fonts/dvserif.001" /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf
 
 python3 - "$work/cab" "$work/out/tools.xml" <<'PY'
 import os, re, struct, sys

@@ -405,6 +405,11 @@ TEST_F(DeviceFormFiles, EachFormForTheDebianTools) {
     const std::wstring folder(out, out + std::strlen(out));
     for (const wchar_t* name : {L"tools.cab", L"tools.xml", L"tools.cpf"})
         ASSERT_EQ(Run(L"/export Tools \"" + folder + L"\\" + name + L"\" /yes"), kCommandDone) << lines;
+    // And an installer that carries a font file.
+    const std::wstring font = File(L"..\\Windows\\dvserif.ttf");
+    ASSERT_TRUE(CopyFileW(L"Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSerif.ttf", font.c_str(), FALSE));
+    ASSERT_TRUE(WriteString(L"Orvanel\\Tools", L"GWE\\Menu\\BarFnt", L"Nm", L"DejaVu Serif"));
+    ASSERT_EQ(Run(L"/export Tools \"" + folder + L"\\fonts.cab\" /yes"), kCommandDone) << lines;
 }
 
 TEST_F(DeviceForms, TheInstallerCarriesTheFontsTheConfigurationNeedsAndNamesTheOthers) {
