@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 PACKAGES   := cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 \
               googletest wine wine64 xvfb xauth x11-utils imagemagick fonts-wine fonts-liberation \
               fonts-dejavu-core fonts-freefont-ttf util-linux python3 clang libclang-rt-14-dev fontconfig \
-              gcab cabextract
+              gcab cabextract libxml2-utils
 
 .PHONY: all deps configure build test fuzz run rotate bench screenshots device-reset device-uninstall clean
 

@@ -7,6 +7,7 @@
 #include "base/handles.h"
 #include "base/strings.h"
 #include "config/configurations.h"
+#include "config/device_forms.h"
 #include "resources/resource.h"
 #include "store/config_codec.h"
 #include "store/file_values.h"
@@ -21,9 +22,10 @@ constexpr DWORD kDialogFlags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWR
 // Runs one of the file dialogs; the chosen path lands in `path` (kPathChars long).
 bool AskFilePath(const Session& session, FileDialogFn dialog, UINT titleId, wchar_t* path) {
     // The filter resource separates its fields with "#"; the dialog wants NULs and a final
-    // empty field. The buffer keeps two NULs at its end whatever the resource holds.
+    // empty field. The buffer keeps two NULs at its end whatever the resource holds. Besides
+    // configuration files it offers the device's own forms (config/device_forms.h).
     wchar_t filter[kFilterChars] = {};
-    const wchar_t* source = LoadResString(IDS_FILE_FILTER);
+    const wchar_t* source = LoadResString(IDS_FORMS_FILTER);
     for (int i = 0; i < kFilterChars - 2 && source[i]; ++i)
         filter[i] = source[i] == L'#' ? L'\0' : source[i];
 
@@ -77,6 +79,7 @@ Outcome ExportConfigTo(Session& session, const wchar_t* path) {
         ReportFileError(session, text);
         return Outcome::Refused(text);
     }
+    if (const ConfigForm form = FormOfPath(path); form != ConfigForm::File) return ExportDeviceForm(session, path, form);
     {
         FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
@@ -116,11 +119,10 @@ Outcome ExportConfigTo(Session& session, const wchar_t* path) {
 namespace {
 
 // Loads every page from a file already read and checked, into the configuration being edited.
-Outcome ImportChosen(Session& session, ChosenConfigFile chosen) {
+Outcome ImportChosen(Session& session, Store& store) {
     Outcome outcome = AskToSaveChanges(session);
     if (outcome.state == Outcome::State::Refused) return outcome;
-    auto store = OpenFileStoreForReading(chosen.storeKey, std::move(chosen.head));
-    LoadPagesFrom(session, *store);
+    LoadPagesFrom(session, store);
     // The imported settings belong to no configuration yet: mark them unsaved.
     session.marks.Set(1, 1);
     session.RefreshTitle();
@@ -133,26 +135,27 @@ Outcome ImportChosen(Session& session, ChosenConfigFile chosen) {
 std::optional<ChosenConfigFile> AskConfigFile(Session& session, UINT titleId) {
     wchar_t path[kPathChars];
     if (!AskFilePath(session, session.openFileDialog, titleId, path)) return std::nullopt;
-    auto content = ReadConfigFile(session, path);
-    if (!content) return std::nullopt;
-    return ChosenConfigFile{std::wstring(L"@") + path, std::move(*content)};
+    auto store = OpenConfigFile(session, path);
+    if (!store) return std::nullopt;
+    return ChosenConfigFile{std::wstring(L"@") + path, std::move(store)};
 }
 
 void ImportConfig(Session& session) {
-    if (auto chosen = AskConfigFile(session, IDS_IMPORT_TITLE)) ImportChosen(session, std::move(*chosen));
+    if (auto chosen = AskConfigFile(session, IDS_IMPORT_TITLE)) ImportChosen(session, *chosen->store);
 }
 
 bool IsConfigFile(Session& session, const wchar_t* path) { return ReadConfigFile(session, path).has_value(); }
 
-std::unique_ptr<Store> OpenConfigFile(Session& session, const wchar_t* path) {
-    auto content = ReadConfigFile(session, path);
+std::unique_ptr<Store> OpenConfigFile(Session& session, const wchar_t* path, std::wstring* why) {
+    if (const ConfigForm form = FormOfPath(path); form != ConfigForm::File) return ReadDeviceForm(session, path, form, why);
+    auto content = ReadConfigFile(session, path, why);
     if (!content) return nullptr;
     return OpenFileStoreForReading(std::wstring(L"@") + path, std::move(*content));
 }
 
 Outcome ImportConfigFrom(Session& session, const wchar_t* path) {
     std::wstring why;
-    auto content = ReadConfigFile(session, path, &why);
-    if (!content) return Outcome::Failed(why);
-    return ImportChosen(session, {std::wstring(L"@") + path, std::move(*content)});
+    auto store = OpenConfigFile(session, path, &why);
+    if (!store) return Outcome::Failed(why);
+    return ImportChosen(session, *store);
 }

@@ -11,7 +11,8 @@
 #include "config/session.h"
 
 // Tools > Export: asks for a path, writes the header, then every page's values, one record each,
-// in one write.
+// in one write. The dialog also offers the device's installer and a provisioning document
+// (config/device_forms.h); a path ending in ".cab", ".xml" or ".cpf" is written in that form.
 void ExportConfig(Session& session);
 // The same without the dialog: writes `path`. Done only when the whole file was written and
 // reads back as a configuration file; a name the file system takes for a device (NUL, CON...)
@@ -27,13 +28,14 @@ Outcome ImportConfigFrom(Session& session, const wchar_t* path);
 // is said through the session.
 bool IsConfigFile(Session& session, const wchar_t* path);
 // The file as a store to read, or null when it cannot be read or is no configuration file (said
-// through the session).
-std::unique_ptr<Store> OpenConfigFile(Session& session, const wchar_t* path);
+// through the session, and in `why`). An installer, a provisioning document or a provisioning
+// cabinet (by its extension) is read into a store at the pages' places.
+std::unique_ptr<Store> OpenConfigFile(Session& session, const wchar_t* path, std::wstring* why = nullptr);
 // Asks for a configuration file to read, with the open dialog and the title `titleId`, and reads
-// its head; a file that cannot be opened or lacks the tag is said so. The store key ("@" and the
-// path) and the head read, or nullopt.
+// it as OpenConfigFile does; a file that cannot be read is said so. The store key ("@" and the
+// path) and the store, or nullopt.
 struct ChosenConfigFile {
     std::wstring storeKey;
-    std::vector<BYTE> head;
+    std::unique_ptr<Store> store;
 };
 std::optional<ChosenConfigFile> AskConfigFile(Session& session, UINT titleId);

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "framework/settings_page.h"
 
@@ -40,4 +42,19 @@ public:
     virtual std::optional<COLORREF> ElementColor(int element) const = 0;
     // The font of an element, or null.
     virtual HFONT ElementFont(int element) const = 0;
+};
+
+// The fonts page's knowledge of the device's font files, for an export that carries the fonts a
+// configuration needs to another device.
+class FontFileFinder {
+public:
+    struct FaceSource {
+        std::wstring face;
+        bool inRom = false;   // the ROM holds it: every device of the kind has it
+        std::wstring path;    // else the file directly in \Windows that provides it, or empty
+    };
+    virtual ~FontFileFinder() = default;
+    // Where the device takes each face from; a face is matched by a font's full name, the face
+    // itself or the face and a style ("Tahoma Bold"), letter case ignored.
+    virtual std::vector<FaceSource> FindFaces(const std::vector<std::wstring>& faces) = 0;
 };

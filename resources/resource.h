@@ -334,3 +334,27 @@
 #define IDC_THEME_FILE             1160   // "Theme...": its menu opens and saves themes
 #define IDM_THEME_OPEN             40030
 #define IDM_THEME_SAVE             40031
+
+// A configuration as the device's installer and as a provisioning document (strings 3900-3999,
+// commands 40040-40049).
+#define IDS_FORMS_FILTER           3900   // "#"-separated pairs, as IDS_FILE_FILTER
+#define IDS_FORM_LEFT_OUT          3901   // the file, then the values
+#define IDS_FORM_OTHERS            3902   // the file, then what was read over
+#define IDS_FORM_NOT_CABINET       3903
+#define IDS_FORM_DAMAGED           3904
+#define IDS_FORM_NO_SETUP          3905
+#define IDS_FORM_OUTSIDE           3906
+#define IDS_FORM_UNENDED           3907
+#define IDS_FORM_MISSING           3908
+#define IDS_FORM_TOO_LARGE         3909
+#define IDS_FORM_NO_LIBRARY        3910
+#define IDS_FORM_NO_PARSER         3911
+#define IDS_FORM_MALFORMED         3912   // the file, then the parser's words
+#define IDS_FORM_NOT_PROVISIONING  3913
+#define IDS_FORM_TOO_DEEP          3914
+#define IDS_FORM_NO_VALUES         3915
+#define IDS_FORM_FONTS_UNPROVIDED  3916   // the file, then the faces
+#define IDS_FORM_FONTS_NOT_CARRIED 3917   // the file, then the font files
+#define IDS_FORM_CANT_MAKE         3918
+#define IDS_FORM_NO_DOCUMENT       3919
+#define IDS_FORM_NOT_WRITTEN       3920

@@ -3,6 +3,7 @@
 # committed seeds into a corpus that lasts between runs (BUILD/native/fuzz-long/<target>).
 #
 #   scripts/fuzz.sh [BUILD [SECONDS]]      e.g. scripts/fuzz.sh build 600
+#   FUZZ_TARGETS="ce_setup" scripts/fuzz.sh  runs only the targets named
 #
 # A finding is written to BUILD/native/fuzz-findings/ and ends the run with a failure; copy it
 # into the target's seeds once it is fixed. The last line per target gives its executions and time.
@@ -17,7 +18,7 @@ mkdir -p "$findings"
 
 status=0
 summary=""
-for target in font_names config_file dialog_template ce_setup; do
+for target in ${FUZZ_TARGETS:-font_names config_file dialog_template ce_setup provisioning}; do
     corpus="$native/fuzz-long/$target"
     log="$native/fuzz-long/$target.log"
     mkdir -p "$corpus"

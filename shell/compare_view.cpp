@@ -301,8 +301,7 @@ void CompareCommand(Session& session) {
     } else {
         auto file = AskConfigFile(session, IDS_COMPARE_WITH_TITLE);
         if (!file) return;
-        auto store = OpenFileStoreForReading(file->storeKey, std::move(file->head));
-        differences = CompareWithStore(session, *store);
+        differences = CompareWithStore(session, *file->store);
         thereName = file->storeKey.substr(file->storeKey.find_last_of(L"\\@") + 1);
     }
     ShowDifferences(session, differences, session.activeConfigName, thereName);

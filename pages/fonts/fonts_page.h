@@ -7,10 +7,11 @@
 #include <string_view>
 
 #include "framework/page_kit.h"
+#include "framework/page_queries.h"
 #include "pages/fonts/font_catalogue.h"
 #include "platform/pocketpc.h"
 
-class FontsPage : public KitPage {
+class FontsPage : public KitPage, public FontFileFinder {
 public:
     // The longest install name from which every path the page builds for the font fits MAX_PATH:
     // the font "\windows\<name>", an earlier font of that name moved aside to "<name>_rename",
@@ -36,6 +37,10 @@ public:
     // no device's name, and none that the program's own files take there (its length is
     // MaxInstallName's to judge).
     static bool IsPlainFileName(std::wstring_view name);
+
+    // The ROM's fonts and those directly in \Windows, scanned anew (the page's own catalogue may
+    // not be built yet), each file's full name read (pages/fonts/font_faces.cpp).
+    std::vector<FaceSource> FindFaces(const std::vector<std::wstring>& faces) override;
 
     bool filling = false;
     FontCatalogue catalogue;

@@ -9,6 +9,7 @@
 #include "config/configurations.h"
 #include "store/config_codec.h"
 #include "store/file_values.h"
+#include "store/store.h"
 #include "support/modal.h"
 
 namespace {
@@ -206,7 +207,9 @@ protected:
         EXPECT_EQ(lastDialog.calls, 1);
         EXPECT_EQ(lastDialog.owner, session().sheet);
         EXPECT_EQ(lastDialog.title, title);
-        EXPECT_EQ(lastDialog.filter, (std::vector<std::wstring>{L"Orvanel config", L"*.ov", L"All files", L"*.*"}));
+        EXPECT_EQ(lastDialog.filter, (std::vector<std::wstring>{L"Orvanel config", L"*.ov", L"Device installer (*.cab)",
+                                                                L"*.cab", L"Provisioning document (*.xml)", L"*.xml",
+                                                                L"All files", L"*.*"}));
         EXPECT_EQ(lastDialog.filterIndex, 1u);
         EXPECT_EQ(lastDialog.flags, 0x806u);
         EXPECT_EQ(lastDialog.maxFile, 260u);
@@ -276,3 +279,30 @@ TEST_F(ConfigFileCommandTest, ImportRejectsFilesWithoutThe16BitTag) {
 }
 
 }  // namespace
+
+// Tools > Export and Import through the dialogs in the device's own forms: the path's extension
+// (which the Save dialog adds for the chosen type) picks the form. This session has no pages, so
+// the file sets no value, and Import refuses it, naming it, and changes nothing (a file with the
+// pages' values comes back whole: tests/config/device_forms_test.cpp).
+TEST_F(ConfigFileCommandTest, TheDialogsWriteTheChosenFormAndImportRefusesOneWithoutThePagesValues) {
+    for (const wchar_t* extension : {L".cab", L".xml"}) {
+        dialogAnswer = path_ + extension;
+        lastDialog = {};
+        ModalScript boxes;
+        ExportConfig(session_);
+        ExpectDialog(L"Export to:");
+        const std::vector<BYTE> written = ReadFileHead(dialogAnswer.c_str(), 1 << 20).value_or(std::vector<BYTE>());
+        EXPECT_EQ(std::string(written.begin(), written.end()).rfind(extension == std::wstring(L".cab") ? "MSCF" : "<?xml", 0), 0u)
+            << "the form of the extension";
+        EXPECT_TRUE(boxes.seen().empty());
+
+        lastDialog = {};
+        boxes.Press(IDOK);
+        ImportConfig(session_);
+        ExpectDialog(L"Import from:");
+        ASSERT_EQ(boxes.seen().size(), 1u);
+        EXPECT_EQ(boxes.seen()[0].text, L"\"" + dialogAnswer + L"\" sets none of the values Orvanel's pages write.");
+        EXPECT_EQ(session().marks.changes(), 0);
+        DeleteFileW(dialogAnswer.c_str());
+    }
+}

@@ -24,7 +24,9 @@
 // listed) and presses OK, and times from the dialog's end until the program is back in its
 // message loop (a WM_NULL sent to it returns): the program's own work. What the file dialog
 // itself does on OK (the device's dialog checks the name and the folder) is the row "file
-// dialog's OK", from OK until it is gone.
+// dialog's OK", from OK until it is gone. The same is timed for the device's own forms, an
+// installer and a provisioning document next to PATH (its name with ".cab" and ".xml"), chosen by
+// the dialogs' second and third types.
 //
 // Then one more start of Orvanel times "Lookup for fonts" on the Fonts page N times (after one
 // press not counted): the font catalogue of the device rebuilt and its lists filled again, from
@@ -241,8 +243,9 @@ HWND OpenDialog(DWORD pid) {
 // the dialog was gone (the file dialog's own work on OK).
 // The command goes to `target` when given (a page's own command), else to the main window.
 double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& path, double* dialogMs = nullptr,
-                       HWND target = nullptr) {
+                       HWND target = nullptr, int type = 0) {
     constexpr int kFileNameEdit = 1101, kFileList = 1108;   // the device's file dialogs: Name, the Open list
+    constexpr int kFileType = 1105;                         // their Type choice
     PostMessageW(target ? target : main, WM_COMMAND, command, 0);
     HWND dialog = nullptr;
     for (double start = NowMs(); !dialog && NowMs() - start < kReadyTimeoutMs; Sleep(1)) dialog = OpenDialog(pid);
@@ -254,6 +257,11 @@ double TimeFileCommand(DWORD pid, HWND main, UINT command, const std::wstring& p
     // Open: the first file of the list picked with the Home key, as on a keyboard; the list must
     // hold that file alone (the list's texts cannot be read from another process).
     const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    if (type > 0) {   // another type than the first: chosen as a tap on the choice would
+        HWND types = GetDlgItem(dialog, kFileType);
+        SendMessageW(types, CB_SETCURSEL, type, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileType, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+    }
     if (HWND edit = GetDlgItem(dialog, kFileNameEdit)) {
         SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
     } else if (HWND list = GetDlgItem(dialog, kFileList)) {
@@ -300,14 +308,14 @@ bool StartReady(Program& program, const std::wstring& cwd, ChildProcess& child, 
 // A fresh start each time: after an import the settings count as changed, and the next import
 // would first ask whether to save them.
 bool ExportImportOnce(Program& program, const std::wstring& cwd, const std::wstring& path,
-                      double& exported, double& imported, double& dialog) {
+                      double& exported, double& imported, double& dialog, int type = 0) {
     ChildProcess child;
     Windows seen;
     bool ok = StartReady(program, cwd, child, seen);
     if (!child.process()) return false;
     DeleteFileW(path.c_str());   // no question about replacing it
-    if (ok) exported = TimeFileCommand(child.id(), seen.main, 40008, path, &dialog);
-    if (ok && exported >= 0) imported = TimeFileCommand(child.id(), seen.main, 40009, path);
+    if (ok) exported = TimeFileCommand(child.id(), seen.main, 40008, path, &dialog, nullptr, type);
+    if (ok && exported >= 0) imported = TimeFileCommand(child.id(), seen.main, 40009, path, nullptr, nullptr, type);
     ok = ok && exported >= 0 && imported >= 0;
     PostMessageW(seen.main, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(child.process(), kCloseTimeoutMs) != WAIT_OBJECT_0) {
@@ -321,10 +329,11 @@ bool ExportImportOnce(Program& program, const std::wstring& cwd, const std::wstr
 
 // Times `runs` exports and imports, after one pair that is not counted.
 bool TimeExportImport(Program& program, const std::wstring& cwd, const std::wstring& path, int runs,
-                      std::vector<double>& exports, std::vector<double>& imports, std::vector<double>* dialogs = nullptr) {
+                      std::vector<double>& exports, std::vector<double>& imports, std::vector<double>* dialogs = nullptr,
+                      int type = 0) {
     for (int i = 0; i <= runs; ++i) {
         double exported = -1, imported = -1, dialog = -1;
-        if (!ExportImportOnce(program, cwd, path, exported, imported, dialog)) {
+        if (!ExportImportOnce(program, cwd, path, exported, imported, dialog, type)) {
             std::fprintf(stderr, "bench: export and import run %d failed\n", i);
             return false;
         }
@@ -917,6 +926,13 @@ int wmain(int argc, wchar_t** argv) {
         ok = RunOnce(orvanel, cwd, true) && RunOnce(firstScreen, cwd, true) && RunOnce(minimal, cwd, true);
     std::vector<double> exports, imports, dialogs;
     if (ok && !configFile.empty()) ok = TimeExportImport(orvanel, cwd, configFile, runs, exports, imports, &dialogs);
+    // The device's own forms, chosen by the dialogs' second and third types, next to the file.
+    std::vector<double> formExports[2], formImports[2];
+    const wchar_t* const kFormExtensions[2] = {L".cab", L".xml"};
+    for (int f = 0; f < 2 && ok && !configFile.empty(); ++f) {
+        const std::wstring formFile = configFile.substr(0, configFile.rfind(L'.')) + kFormExtensions[f];
+        ok = TimeExportImport(orvanel, cwd, formFile, runs, formExports[f], formImports[f], nullptr, f + 1);
+    }
     std::vector<double> lookups;
     if (ok) ok = TimeFontLookup(orvanel, cwd, runs, lookups);
     std::vector<double> repaints[kPreviews], roundTrips;
@@ -958,6 +974,10 @@ int wmain(int argc, wchar_t** argv) {
     PrintRow("export (ms)", exports, {}, "20");
     PrintRow("import (ms)", imports, {}, "20");
     PrintRow("file dialog's OK (ms)", dialogs, {}, "");
+    PrintRow("export as installer (ms)", formExports[0], {}, "20");
+    PrintRow("import an installer (ms)", formImports[0], {}, "20");
+    PrintRow("export as document (ms)", formExports[1], {}, "20");
+    PrintRow("import a document (ms)", formImports[1], {}, "20");
     PrintRow("font lookup, 8 fonts (ms)", lookups, {}, "");
     for (int p = 0; p < kPreviews; ++p) PrintRow(kPreviewPages[p].row, repaints[p], {}, "2");
     PrintRow("message round trip (ms)", roundTrips, {}, "");

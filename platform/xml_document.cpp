@@ -1,0 +1,242 @@
+// MSXML through COM, both loaded when first used (ole32 and oleaut32 are never imported: see
+// platform/pocketpc.cpp). Every interface is held by an owner that releases it, every BSTR and
+// VARIANT is freed on every path, and nothing leaves as an exception.
+#include "platform/xml_document.h"
+
+#include <msxml2.h>
+
+#include <utility>
+
+#include "base/handles.h"
+
+namespace {
+
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+using OwnedModule = UniqueHandle<ModuleTraits>;
+
+template <typename Fn>
+Fn Entry(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+struct Calls {
+    decltype(&CoInitializeEx) initialize;
+    decltype(&CoUninitialize) uninitialize;
+    decltype(&CoCreateInstance) createInstance;
+    decltype(&SysFreeString) freeString;
+    decltype(&SysAllocString) allocString;
+    decltype(&SafeArrayCreateVector) createVector;
+    decltype(&SafeArrayAccessData) accessData;
+    decltype(&SafeArrayUnaccessData) unaccessData;
+    decltype(&VariantClear) variantClear;
+};
+
+const Calls* Com() {
+    static OwnedModule ole32(LoadLibraryW(L"ole32.dll"));
+    static OwnedModule oleaut32(LoadLibraryW(L"oleaut32.dll"));
+    static const Calls calls{
+        Entry<decltype(&CoInitializeEx)>(ole32.get(), "CoInitializeEx"),
+        Entry<decltype(&CoUninitialize)>(ole32.get(), "CoUninitialize"),
+        Entry<decltype(&CoCreateInstance)>(ole32.get(), "CoCreateInstance"),
+        Entry<decltype(&SysFreeString)>(oleaut32.get(), "SysFreeString"),
+        Entry<decltype(&SysAllocString)>(oleaut32.get(), "SysAllocString"),
+        Entry<decltype(&SafeArrayCreateVector)>(oleaut32.get(), "SafeArrayCreateVector"),
+        Entry<decltype(&SafeArrayAccessData)>(oleaut32.get(), "SafeArrayAccessData"),
+        Entry<decltype(&SafeArrayUnaccessData)>(oleaut32.get(), "SafeArrayUnaccessData"),
+        Entry<decltype(&VariantClear)>(oleaut32.get(), "VariantClear"),
+    };
+    const bool all = calls.initialize && calls.uninitialize && calls.createInstance && calls.freeString &&
+                     calls.allocString && calls.createVector && calls.accessData && calls.unaccessData &&
+                     calls.variantClear;
+    return all ? &calls : nullptr;
+}
+
+// The version-independent DOM document class and its interface, written out so that no import
+// library is needed.
+constexpr CLSID kDomDocument = {0x2933bf90, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+constexpr IID kIXmlDomDocument = {0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() { if (p_) p_->Release(); }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    T** put() {
+        if (p_) p_->Release();
+        p_ = nullptr;
+        return &p_;
+    }
+private:
+    T* p_ = nullptr;
+};
+
+class Bstr {
+public:
+    explicit Bstr(const Calls& com) : com_(com) {}
+    ~Bstr() { if (s_) com_.freeString(s_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR* put() { return &s_; }
+    // A BSTR's length is its own, so NULs inside it are kept.
+    std::wstring text() const {
+        if (!s_) return {};
+        const UINT bytes = reinterpret_cast<const UINT*>(s_)[-1];
+        return std::wstring(s_, bytes / sizeof(wchar_t));
+    }
+private:
+    const Calls& com_;
+    BSTR s_ = nullptr;
+};
+
+class Variant {
+public:
+    explicit Variant(const Calls& com) : com_(com) { v_.vt = VT_EMPTY; }
+    ~Variant() { com_.variantClear(&v_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    VARIANT& get() { return v_; }
+private:
+    const Calls& com_;
+    VARIANT v_;
+};
+
+class Apartment {
+public:
+    explicit Apartment(const Calls& com)
+        : com_(com), initialised_(SUCCEEDED(com.initialize(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~Apartment() { if (initialised_) com_.uninitialize(); }
+    Apartment(const Apartment&) = delete;
+    Apartment& operator=(const Apartment&) = delete;
+private:
+    const Calls& com_;
+    bool initialised_;
+};
+
+class Walker {
+public:
+    explicit Walker(const Calls& com) : com_(com) {}
+
+    // The element and everything below it; false when the limits are passed or a call fails.
+    bool Element(IXMLDOMNode* node, XmlElement& out, int depth) {
+        if (depth > kMaxXmlDepth || ++elements_ > kMaxXmlElements) {
+            tooDeep_ = true;
+            return false;
+        }
+        Bstr name(com_);
+        if (FAILED(node->get_nodeName(name.put()))) return false;
+        out.name = name.text();
+        ComRef<IXMLDOMNamedNodeMap> attributes;
+        if (SUCCEEDED(node->get_attributes(attributes.put())) && attributes.get()) {
+            long count = 0;
+            attributes->get_length(&count);
+            for (long i = 0; i < count; ++i) {
+                ComRef<IXMLDOMNode> attribute;
+                if (FAILED(attributes->get_item(i, attribute.put())) || !attribute.get()) return false;
+                Bstr key(com_), value(com_);
+                if (FAILED(attribute->get_nodeName(key.put())) || FAILED(attribute->get_text(value.put()))) return false;
+                out.attributes.emplace_back(key.text(), value.text());
+            }
+        }
+        ComRef<IXMLDOMNodeList> children;
+        if (FAILED(node->get_childNodes(children.put())) || !children.get()) return true;
+        long count = 0;
+        children->get_length(&count);
+        for (long i = 0; i < count; ++i) {
+            ComRef<IXMLDOMNode> child;
+            if (FAILED(children->get_item(i, child.put())) || !child.get()) return false;
+            DOMNodeType type = NODE_INVALID;
+            child->get_nodeType(&type);
+            if (type != NODE_ELEMENT) continue;
+            out.children.emplace_back();
+            if (!Element(child.get(), out.children.back(), depth + 1)) return false;
+        }
+        return true;
+    }
+    bool tooDeep() const { return tooDeep_; }
+
+private:
+    const Calls& com_;
+    size_t elements_ = 0;
+    bool tooDeep_ = false;
+};
+
+XmlRead Parse(const uint8_t* bytes, size_t size) {
+    XmlRead result;
+    const Calls* com = Com();
+    if (!com || size > 0x7FFFFFFF) {
+        result.error = com ? XmlError::TooDeep : XmlError::NoParser;
+        return result;
+    }
+    Apartment apartment(*com);
+    ComRef<IXMLDOMDocument> doc;
+    if (FAILED(com->createInstance(kDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIXmlDomDocument,
+                                   reinterpret_cast<void**>(doc.put()))) ||
+        !doc.get()) {
+        result.error = XmlError::NoParser;
+        return result;
+    }
+    doc->put_async(VARIANT_FALSE);
+    doc->put_validateOnParse(VARIANT_FALSE);
+    doc->put_resolveExternals(VARIANT_FALSE);
+
+    // The bytes as an array of bytes: the parser then takes the encoding from the document.
+    Variant source(*com);
+    SAFEARRAY* array = com->createVector(VT_UI1, 0, static_cast<ULONG>(size));
+    if (!array) {
+        result.error = XmlError::TooDeep;
+        return result;
+    }
+    source.get().vt = VT_ARRAY | VT_UI1;
+    source.get().parray = array;   // freed with the variant
+    void* data = nullptr;
+    if (FAILED(com->accessData(array, &data))) {
+        result.error = XmlError::NoParser;
+        return result;
+    }
+    if (size) memcpy(data, bytes, size);
+    com->unaccessData(array);
+
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const HRESULT hr = doc->load(source.get(), &loaded);
+    ComRef<IXMLDOMElement> root;
+    if (FAILED(hr) || loaded != VARIANT_TRUE || FAILED(doc->get_documentElement(root.put())) || !root.get()) {
+        result.error = XmlError::Malformed;
+        ComRef<IXMLDOMParseError> parseError;
+        if (SUCCEEDED(doc->get_parseError(parseError.put())) && parseError.get()) {
+            Bstr reason(*com);
+            long line = 0;
+            parseError->get_reason(reason.put());
+            parseError->get_line(&line);
+            std::wstring text = reason.text();
+            while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+            result.reason = L"line " + std::to_wstring(line) + (text.empty() ? L"" : L": " + text);
+        }
+        return result;
+    }
+    Walker walker(*com);
+    if (!walker.Element(root.get(), result.root, 0)) {
+        result.error = walker.tooDeep() ? XmlError::TooDeep : XmlError::Malformed;
+        result.root = XmlElement();
+    }
+    return result;
+}
+
+}  // namespace
+
+XmlRead ParseXmlDocument(const uint8_t* bytes, size_t size) {
+    try {
+        return Parse(bytes, size);
+    } catch (...) {   // out of memory for a huge document
+        XmlRead result;
+        result.error = XmlError::TooDeep;
+        return result;
+    }
+}
