@@ -33,14 +33,6 @@ std::optional<std::wstring> ReadMarker() {
     return OpenRegistryStore(KeptKey(), false)->ReadString(kMarkerAt, kNameChars * sizeof(wchar_t));
 }
 
-// What the pages write into a configuration, caught in memory; the pages that write the device
-// whatever the store are left out.
-MemoryStore PagesWrite(Session& session) {
-    MemoryStore written;
-    for (SettingsPage* page : session.pages)
-        if (page && !page->SavesToDevice()) page->Save(written);
-    return written;
-}
 
 // Whether the pages' system colours are other than what the device held before they were written
 // (`device`): only then has the window system anything to take up again. Without a page that
@@ -147,6 +139,13 @@ bool HasKeptConfig() { return ReadMarker().has_value(); }
 bool IsKeptConfig(std::wstring_view name) { return SameNameIgnoringCase(name, KeptConfigName()) && HasKeptConfig(); }
 
 std::wstring KeptWhileApplied() { return ReadMarker().value_or(L""); }
+
+MemoryStore PagesWrite(Session& session) {
+    MemoryStore written;
+    for (SettingsPage* page : session.pages)
+        if (page && !page->SavesToDevice()) page->Save(written);
+    return written;
+}
 
 MemoryStore CaptureDevice(Session& session) {
     auto live = OpenRegistryStore(kSystemStoreKey, true);

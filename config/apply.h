@@ -29,6 +29,9 @@ bool HasKeptConfig();
 bool IsKeptConfig(std::wstring_view name);
 // The configuration that was applied when the kept settings were taken; empty when unknown.
 std::wstring KeptWhileApplied();
+// What the pages write into a configuration, caught in memory; the pages that write the device
+// whatever the store (the input methods) are left out.
+MemoryStore PagesWrite(Session& session);
 // What the device holds at every place the pages write into a configuration. The pages are not
 // touched: their Save goes into memory, and the device is read at the same places.
 MemoryStore CaptureDevice(Session& session);

@@ -6,6 +6,7 @@
 
 #include "base/handles.h"
 #include "base/strings.h"
+#include "config/apply.h"
 #include "config/font_files.h"
 #include "platform/cabinet.h"
 #include "platform/xml_document.h"
@@ -51,15 +52,6 @@ std::wstring Listed(const std::vector<std::wstring>& items) {
 void SayList(Session& session, UINT formatId, const wchar_t* path, const std::vector<std::wstring>& items) {
     if (items.empty()) return;
     Say(session, FormatText(kMessageChars, LoadResString(formatId), path, Listed(items).c_str()), IDS_ATTENTION);
-}
-
-// What the pages write into a configuration, caught in memory; the pages that write the device
-// whatever the store are left out, as Apply leaves them out.
-MemoryStore PagesWrite(Session& session) {
-    MemoryStore written;
-    for (SettingsPage* page : session.pages)
-        if (page && !page->SavesToDevice()) page->Save(written);
-    return written;
 }
 
 // The real place of a value the pages write, on a device.
@@ -120,7 +112,7 @@ MemoryStore AtPagesPlaces(Session& session, const DeviceConfig& config, std::vec
     for (const DeviceValue& v : config.values) {
         const MemoryStore::Value* place = nullptr;
         for (const MemoryStore::Value& p : places.values()) {
-            uint16_t root;
+            uint16_t root = 0;
             std::wstring pageKey;
             PlaceOnDevice(p.root, p.subkey, root, pageKey);
             if (root == v.root && SameNameIgnoringCase(KeyForComparison(pageKey), KeyForComparison(v.key)) &&
