@@ -77,6 +77,26 @@ using OwnedFont = UniqueHandle<GdiTraits<HFONT>>;
 using OwnedBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
 using OwnedIcon = UniqueHandle<IconTraits>;
 using MemoryDc = UniqueHandle<MemDcTraits>;
+// Holds one COM interface and releases it when it goes.
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() { if (p_) p_->Release(); }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    T** put() {
+        if (p_) p_->Release();
+        p_ = nullptr;
+        return &p_;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
 // A library loaded at run time.
 using OwnedModule = UniqueHandle<ModuleTraits>;
 

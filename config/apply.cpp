@@ -208,8 +208,15 @@ Outcome UndoApply(Session& session) {
     Outcome outcome = AskToSaveChanges(session);
     if (outcome.state == Outcome::State::Refused) return outcome;
 
+    // Only the pages whose settings the kept ones change take them: a page that already holds
+    // them exactly (as stored) has nothing to load, redraw or rebuild.
     auto kept = OpenStore(KeptKey(), session.sheet);
-    LoadPagesFrom(session, *kept);
+    for (SettingsPage* page : session.pages) {
+        if (!page || page->SavesToDevice()) continue;
+        MemoryStore holds;
+        page->Save(holds);
+        if (!holds.HeldBy(*kept)) page->Load(*kept);
+    }
     outcome.Add(WriteKeptToDevice(session, whileApplied));
     return outcome;
 }

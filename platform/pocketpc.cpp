@@ -41,25 +41,6 @@ constexpr GUID kWicPixelFormat32bppBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x
 bool inputPanelUp = false;
 int settingChangeCalls = 0;
 
-// Holds one COM interface and releases it when it goes.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() { if (p_) p_->Release(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    T** put() {
-        if (p_) p_->Release();
-        p_ = nullptr;
-        return &p_;
-    }
-private:
-    T* p_ = nullptr;
-};
-
 // Initialises COM on this thread for the holder's lifetime when nobody has yet.
 class ComApartment {
 public:

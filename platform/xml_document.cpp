@@ -11,18 +11,6 @@
 
 namespace {
 
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { FreeLibrary(h); }
-};
-using OwnedModule = UniqueHandle<ModuleTraits>;
-
-template <typename Fn>
-Fn Entry(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 struct Calls {
     decltype(&CoInitializeEx) initialize;
     decltype(&CoUninitialize) uninitialize;
@@ -39,15 +27,15 @@ const Calls* Com() {
     static OwnedModule ole32(LoadLibraryW(L"ole32.dll"));
     static OwnedModule oleaut32(LoadLibraryW(L"oleaut32.dll"));
     static const Calls calls{
-        Entry<decltype(&CoInitializeEx)>(ole32.get(), "CoInitializeEx"),
-        Entry<decltype(&CoUninitialize)>(ole32.get(), "CoUninitialize"),
-        Entry<decltype(&CoCreateInstance)>(ole32.get(), "CoCreateInstance"),
-        Entry<decltype(&SysFreeString)>(oleaut32.get(), "SysFreeString"),
-        Entry<decltype(&SysAllocString)>(oleaut32.get(), "SysAllocString"),
-        Entry<decltype(&SafeArrayCreateVector)>(oleaut32.get(), "SafeArrayCreateVector"),
-        Entry<decltype(&SafeArrayAccessData)>(oleaut32.get(), "SafeArrayAccessData"),
-        Entry<decltype(&SafeArrayUnaccessData)>(oleaut32.get(), "SafeArrayUnaccessData"),
-        Entry<decltype(&VariantClear)>(oleaut32.get(), "VariantClear"),
+        ProcEntry<decltype(&CoInitializeEx)>(ole32.get(), "CoInitializeEx"),
+        ProcEntry<decltype(&CoUninitialize)>(ole32.get(), "CoUninitialize"),
+        ProcEntry<decltype(&CoCreateInstance)>(ole32.get(), "CoCreateInstance"),
+        ProcEntry<decltype(&SysFreeString)>(oleaut32.get(), "SysFreeString"),
+        ProcEntry<decltype(&SysAllocString)>(oleaut32.get(), "SysAllocString"),
+        ProcEntry<decltype(&SafeArrayCreateVector)>(oleaut32.get(), "SafeArrayCreateVector"),
+        ProcEntry<decltype(&SafeArrayAccessData)>(oleaut32.get(), "SafeArrayAccessData"),
+        ProcEntry<decltype(&SafeArrayUnaccessData)>(oleaut32.get(), "SafeArrayUnaccessData"),
+        ProcEntry<decltype(&VariantClear)>(oleaut32.get(), "VariantClear"),
     };
     const bool all = calls.initialize && calls.uninitialize && calls.createInstance && calls.freeString &&
                      calls.allocString && calls.createVector && calls.accessData && calls.unaccessData &&
@@ -59,24 +47,6 @@ const Calls* Com() {
 // library is needed.
 constexpr CLSID kDomDocument = {0x2933bf90, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 constexpr IID kIXmlDomDocument = {0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
-
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() { if (p_) p_->Release(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    T** put() {
-        if (p_) p_->Release();
-        p_ = nullptr;
-        return &p_;
-    }
-private:
-    T* p_ = nullptr;
-};
 
 class Bstr {
 public:
