@@ -139,23 +139,6 @@ MemoryStore AtPagesPlaces(Session& session, const DeviceConfig& config, std::vec
     return out;
 }
 
-std::optional<std::vector<uint8_t>> ReadWhole(const wchar_t* path, size_t limit, bool& tooLarge) {
-    tooLarge = false;
-    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file || !GetFileSizeEx(file.get(), &size)) return std::nullopt;
-    if (static_cast<ULONGLONG>(size.QuadPart) > limit) {
-        tooLarge = true;
-        return std::vector<uint8_t>();
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return std::nullopt;
-    bytes.resize(read);
-    return bytes;
-}
-
 std::string NarrowName(const std::wstring& name) {
     std::string out;
     for (wchar_t c : name) out += c > 0 && c < 0x80 ? static_cast<char>(c) : '_';
@@ -226,16 +209,21 @@ Outcome Export(Session& session, const wchar_t* path, ConfigForm form) {
     return {};
 }
 
-// The instructions' values and files, or the failure's message id.
-UINT ReadInstaller(const std::vector<uint8_t>& bytes, DeviceConfig& config, std::vector<std::wstring>& others) {
-    std::vector<CabinetMember> cabinet;
-    switch (ReadCabinet(bytes.data(), bytes.size(), cabinet)) {
-    case CabinetError::None: break;
+// The message id of a cabinet that could not be read, or 0.
+UINT CabinetFault(CabinetError error) {
+    switch (error) {
+    case CabinetError::None: return 0;
     case CabinetError::NoLibrary: return IDS_FORM_NO_LIBRARY;
     case CabinetError::NotCabinet: return IDS_FORM_NOT_CABINET;
     case CabinetError::TooLarge: return IDS_FORM_TOO_LARGE;
     default: return IDS_FORM_DAMAGED;
     }
+}
+
+// The instructions' values and files, or the failure's message id.
+UINT ReadInstaller(const std::vector<uint8_t>& bytes, DeviceConfig& config, std::vector<std::wstring>& others) {
+    std::vector<CabinetMember> cabinet;
+    if (const UINT fault = CabinetFault(ReadCabinet(bytes.data(), bytes.size(), cabinet))) return fault;
     std::vector<ThemeMember> members;
     for (CabinetMember& m : cabinet) members.push_back({MemberNumber(m.name), m.name, std::move(m.bytes)});
     const ThemeMember* setupMember = nullptr;
@@ -277,13 +265,7 @@ UINT ReadDocument(const std::vector<uint8_t>& bytes, DeviceConfig& config, std::
 UINT ReadProvisioningCabinet(const std::vector<uint8_t>& bytes, DeviceConfig& config,
                              std::vector<std::wstring>& others, std::wstring& reason) {
     std::vector<CabinetMember> cabinet;
-    switch (ReadCabinet(bytes.data(), bytes.size(), cabinet)) {
-    case CabinetError::None: break;
-    case CabinetError::NoLibrary: return IDS_FORM_NO_LIBRARY;
-    case CabinetError::NotCabinet: return IDS_FORM_NOT_CABINET;
-    case CabinetError::TooLarge: return IDS_FORM_TOO_LARGE;
-    default: return IDS_FORM_DAMAGED;
-    }
+    if (const UINT fault = CabinetFault(ReadCabinet(bytes.data(), bytes.size(), cabinet))) return fault;
     for (const CabinetMember& m : cabinet) {
         std::wstring name(m.name.begin(), m.name.end());
         if (!SameNameIgnoringCase(name, L"_setup.xml")) continue;
@@ -300,7 +282,7 @@ std::unique_ptr<Store> Read(Session& session, const wchar_t* path, ConfigForm fo
         return nullptr;
     };
     bool tooLarge = false;
-    auto bytes = ReadWhole(path, form == ConfigForm::Document ? kMaxDocumentBytes : kMaxCabinetBytes, tooLarge);
+    auto bytes = ReadWholeFile(path, form == ConfigForm::Document ? kMaxDocumentBytes : kMaxCabinetBytes, tooLarge);
     if (!bytes) return fail(FileErrorText(IDS_CANT_OPEN, path));
     if (tooLarge) return fail(FileErrorText(IDS_FORM_TOO_LARGE, path));
 

@@ -242,3 +242,20 @@ std::optional<std::vector<BYTE>> ReadFileHead(const wchar_t* path, size_t limit,
     content.resize(bytesRead);
     return content;
 }
+
+std::optional<std::vector<BYTE>> ReadWholeFile(const wchar_t* path, size_t limit, bool& tooLarge) {
+    tooLarge = false;
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.get(), &size)) return std::nullopt;
+    if (static_cast<ULONGLONG>(size.QuadPart) > limit) {
+        tooLarge = true;
+        return std::vector<BYTE>();
+    }
+    std::vector<BYTE> bytes(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        return std::nullopt;
+    bytes.resize(read);
+    return bytes;
+}

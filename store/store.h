@@ -111,6 +111,10 @@ public:
 // in any case is the live device, anything else a key below HKEY_LOCAL_MACHINE.
 std::unique_ptr<Store> OpenStore(std::wstring_view storeKey, HWND owner = nullptr);
 
+// A whole file of at most `limit` bytes; nullopt when it cannot be read, an empty vector and
+// `tooLarge` when it is longer (the buffer is the file's size, not the limit's).
+std::optional<std::vector<BYTE>> ReadWholeFile(const wchar_t* path, size_t limit, bool& tooLarge);
+
 // Reads the first bytes of a file, at most `limit`; nullopt and the error code when it cannot be
 // opened.
 std::optional<std::vector<BYTE>> ReadFileHead(const wchar_t* path, size_t limit, DWORD* error = nullptr);

@@ -42,29 +42,10 @@ bool Decodes(const ThemeFile& file) {
     return bitmap.get() != nullptr;
 }
 
-// A whole file of at most `limit` bytes; nullopt when it cannot be read, an empty vector and
-// `tooLarge` when it is longer. (The buffer is the file's size, not the limit's.)
-std::optional<std::vector<uint8_t>> ReadWhole(const wchar_t* path, size_t limit, bool& tooLarge) {
-    tooLarge = false;
-    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file || !GetFileSizeEx(file.get(), &size)) return std::nullopt;
-    if (static_cast<ULONGLONG>(size.QuadPart) > limit) {
-        tooLarge = true;
-        return std::vector<uint8_t>();
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return std::nullopt;
-    bytes.resize(read);
-    return bytes;
-}
-
 // A device image, when it is there and decodes.
 std::optional<ThemeFile> DeviceImage(const wchar_t* path, const char* name) {
     bool tooLarge = false;
-    auto bytes = ReadWhole(path, kMaxThemeFileBytes, tooLarge);
+    auto bytes = ReadWholeFile(path, kMaxThemeFileBytes, tooLarge);
     if (!bytes || bytes->empty()) return std::nullopt;
     ThemeFile file{name, kCeFileOverwrite, std::move(*bytes)};
     if (!Decodes(file)) return std::nullopt;
@@ -86,7 +67,7 @@ namespace {
 
 ThemeOutcome ReadTheme(const wchar_t* path, TodayTheme& theme, OwnedBitmap* todayPicture) {
     bool tooLarge = false;
-    auto bytes = ReadWhole(path, kMaxThemeFileBytes, tooLarge);
+    auto bytes = ReadWholeFile(path, kMaxThemeFileBytes, tooLarge);
     if (!bytes) return Failed(IDS_CANT_OPEN, path);
     if (tooLarge) return Failed(IDS_THEME_TOO_LARGE, path);
 
