@@ -1,5 +1,6 @@
 #include "config/device_forms.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "store/file_values.h"
 #include "store/memory_store.h"
 #include "store/provisioning.h"
+#include "store/registry.h"
 #include "store/store.h"
 
 namespace {
@@ -145,6 +147,24 @@ std::string NarrowName(const std::wstring& name) {
     return out;
 }
 
+// The keys the installer sets values in that this device does not have. The device's installer
+// makes a missing key, and removing the package deletes the keys it made, with everything in
+// them by then; a key that was there before is left (docs/installers.md).
+std::vector<std::wstring> KeysTheDeviceLacks(const DeviceConfig& config, const std::vector<std::wstring>& leftOut) {
+    std::vector<std::wstring> lacking;
+    for (const DeviceValue& v : config.values) {
+        const std::wstring key = DeviceKeyText(v.root, v.key);
+        if (std::find(leftOut.begin(), leftOut.end(), DevicePlaceText(v)) != leftOut.end() ||
+            std::find(lacking.begin(), lacking.end(), key) != lacking.end())
+            continue;
+        const HKEY root = v.root == kCeRootCurrentUser ? HKEY_CURRENT_USER
+                          : v.root == kCeRootClasses   ? HKEY_CLASSES_ROOT
+                                                       : HKEY_LOCAL_MACHINE;
+        if (!OpenRegistryKey(root, v.key)) lacking.push_back(key);
+    }
+    return lacking;
+}
+
 DeviceConfig ConfigOf(Session& session) {
     DeviceConfig config;
     config.name = session.activeConfigName[0] ? session.activeConfigName : LoadResString(IDS_APP_TITLE);
@@ -200,6 +220,7 @@ Outcome Export(Session& session, const wchar_t* path, ConfigForm form) {
     if (!back || *back != std::vector<BYTE>(bytes.begin(), bytes.end())) return Failed(session, IDS_FORM_NOT_WRITTEN, path);
 
     SayList(session, IDS_FORM_LEFT_OUT, path, leftOut);
+    if (form == ConfigForm::Installer) SayList(session, IDS_FORM_KEYS_CREATED, path, KeysTheDeviceLacks(config, leftOut));
     SayList(session, IDS_FORM_FONTS_UNPROVIDED, path, fonts.unprovided);
     if (form != ConfigForm::Installer && !fonts.files.empty()) {
         std::vector<std::wstring> names;

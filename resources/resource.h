@@ -358,3 +358,4 @@
 #define IDS_FORM_CANT_MAKE         3918
 #define IDS_FORM_NO_DOCUMENT       3919
 #define IDS_FORM_NOT_WRITTEN       3920
+#define IDS_FORM_KEYS_CREATED      3921   // the file, then the keys

@@ -72,10 +72,13 @@ std::string MemberName(const std::string& installed, int number) {
 
 }  // namespace
 
+std::wstring DeviceKeyText(uint16_t root, const std::wstring& key) {
+    std::wstring text = RootText(root);
+    return key.empty() ? text : text + L"\\" + key;
+}
+
 std::wstring DevicePlaceText(const DeviceValue& value) {
-    std::wstring text = RootText(value.root);
-    if (!value.key.empty()) text += L"\\" + value.key;
-    return text + L"\\" + (value.name.empty() ? L"(default)" : value.name);
+    return DeviceKeyText(value.root, value.key) + L"\\" + (value.name.empty() ? L"(default)" : value.name);
 }
 
 InstallerWrite WriteDeviceInstaller(const DeviceConfig& config) {

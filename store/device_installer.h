@@ -50,8 +50,10 @@ struct DeviceConfig {
 // why and what the device's installer does on removal.
 inline constexpr uint32_t kInstallerFontFlags = kCeFileShared | 0x00000010;
 
-// The root and key a value is named by in messages: "HKLM\SYSTEM\GWE\cxVScr".
+// The root and key a value is named by in messages: "HKLM\SYSTEM\GWE\cxVScr"; a key alone,
+// "HKLM\SYSTEM\GWE".
 std::wstring DevicePlaceText(const DeviceValue& value);
+std::wstring DeviceKeyText(uint16_t root, const std::wstring& key);
 
 struct InstallerWrite {
     std::vector<ThemeMember> members;   // the instructions first, then the files

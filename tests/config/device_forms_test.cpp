@@ -103,6 +103,7 @@ HKEY RootOf(const std::string& name) {
     return name == "HKCU" ? HKEY_CURRENT_USER : name == "HKCR" ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
 }
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }   // ASCII here
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }   // ASCII here
 
 struct Setting {
     HKEY root;
@@ -225,6 +226,12 @@ protected:
         for (const LiveValue& v : kTuned) kept_.push_back(Keep(v.root, v.path, v.name));
     }
     void TearDown() override {
+        for (const auto& [root, path] : movedAside_) {
+            RegKey back;
+            RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, back.put(), nullptr);
+            RegCopyTreeW(HKEY_CURRENT_USER, kAside, back.get());
+            RegDeleteTreeW(HKEY_CURRENT_USER, kAside);
+        }
         for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) PutBack(*it);
         for (const std::wstring& f : files_) DeleteFileW(f.c_str());
         DeleteFileW(kLog);
@@ -244,6 +251,15 @@ protected:
                                       static_cast<DWORD>(s.bytes.size())),
                       ERROR_SUCCESS);
         }
+    }
+    // Takes a key off the device, whole, until the tear-down puts it back.
+    void MoveAside(HKEY root, const std::wstring& path) {
+        RegKey aside;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kAside, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, aside.put(), nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegCopyTreeW(root, path.c_str(), aside.get()), ERROR_SUCCESS);
+        movedAside_.push_back({root, path});
+        ASSERT_EQ(RegDeleteTreeW(root, path.c_str()), ERROR_SUCCESS);
     }
     std::wstring File(const wchar_t* name) {
         files_.push_back(std::wstring(L"\\Temp\\") + name);
@@ -265,6 +281,8 @@ protected:
     std::string lines;
     std::vector<Kept> kept_;
     std::vector<std::wstring> files_;
+    std::vector<std::pair<HKEY, std::wstring>> movedAside_;   // one at most: kAside holds it
+    static constexpr wchar_t kAside[] = L"Software\\Orvanel test aside";
 };
 
 }  // namespace
@@ -318,6 +336,11 @@ TEST_F(DeviceForms, AnInstallerOrADocumentAppliedByItsFormatGivesAFreshDeviceThe
     ASSERT_EQ(Run(L"/compare Tuned /device"), kCommandDone);
     ASSERT_NE(lines, "") << "the device is the fresh one again";
     const auto members = CabinetMembers(FileBytes(cab));
+    // Removing an installer deletes the keys it made; on a device like this one it makes none.
+    for (const Setting& s : InstallerSettings(members.at("Tuned.000"))) {
+        RegKey key;
+        EXPECT_EQ(RegOpenKeyExW(s.root, s.key.c_str(), 0, KEY_READ, key.put()), ERROR_SUCCESS) << "made: " << Narrow(s.key);
+    }
     ApplyToDevice(InstallerSettings(members.at("Tuned.000")));
     EXPECT_EQ(Run(L"/compare Tuned /device"), kCommandDone);
     EXPECT_EQ(lines, "") << "the installer's values are the configuration";
@@ -330,6 +353,24 @@ TEST_F(DeviceForms, AnInstallerOrADocumentAppliedByItsFormatGivesAFreshDeviceThe
     ApplyToDevice(DocumentSettings(std::string(doc.begin(), doc.end())));
     EXPECT_EQ(Run(L"/compare Tuned /device"), kCommandDone);
     EXPECT_EQ(lines, "") << "the document's values are the configuration";
+}
+
+TEST_F(DeviceForms, AnInstallerExportNamesTheKeysThisDeviceLacks) {
+    Tune();
+    ASSERT_EQ(Run(L"/capture Tuned"), kCommandDone) << lines;
+    const std::wstring cab = File(L"keys.cab");
+    ASSERT_EQ(Run(L"/export Tuned " + cab), kCommandDone) << lines;
+    EXPECT_EQ(lines.find("does not have these keys"), std::string::npos) << lines;
+
+    MoveAside(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Main");
+    ASSERT_EQ(Run(L"/export Tuned " + cab + L" /yes"), kCommandDone) << lines;
+    EXPECT_NE(lines.find("This device does not have these keys. On a device that lacks them too, the installer \"" +
+                         Narrow(cab) + "\" creates them, and removing it from that device deletes them with everything "
+                         "they then hold: HKCU\\Software\\Microsoft\\Internet Explorer\\Main."),
+              std::string::npos)
+        << lines;
+    ASSERT_EQ(Run(L"/export Tuned " + File(L"keys.xml")), kCommandDone) << lines;
+    EXPECT_EQ(lines.find("does not have these keys"), std::string::npos) << "a document leaves nothing to remove";
 }
 
 TEST_F(DeviceForms, DamagedAndHostileFilesAreRefusedNamingTheFileAndChangeNothing) {
