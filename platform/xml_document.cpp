@@ -1,6 +1,7 @@
 // MSXML through COM, both loaded when first used (ole32 and oleaut32 are never imported: see
-// platform/pocketpc.cpp). Every interface is held by an owner that releases it, every BSTR and
-// VARIANT is freed on every path, and nothing leaves as an exception.
+// platform/pocketpc.cpp); the document class comes from its registered server directly. Every
+// interface is held by an owner that releases it, every BSTR and VARIANT is freed on every path,
+// and nothing leaves as an exception.
 #include "platform/xml_document.h"
 
 #include <msxml2.h>
@@ -47,6 +48,40 @@ const Calls* Com() {
 // library is needed.
 constexpr CLSID kDomDocument = {0x2933bf90, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 constexpr IID kIXmlDomDocument = {0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+
+// The document class made as COM makes an in-process class, from the server its registration
+// names, without COM's own lookup and without COM unloading the server when the apartment ends:
+// the server is loaded at the first document and stays, so the next one costs no load. Null when
+// the registration names no server that loads; COM is asked then.
+HMODULE DocumentServer() {
+    static const OwnedModule server = [] {
+        RegKey key;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{2933BF90-7B36-11D2-B20E-00C04F983E60}\\InProcServer32", 0,
+                          KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+            return OwnedModule();
+        wchar_t path[MAX_PATH] = {};
+        DWORD type = 0, bytes = sizeof path - sizeof(wchar_t);   // the last unit stays the NUL
+        if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &bytes) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            return OwnedModule();
+        wchar_t expanded[MAX_PATH] = {};
+        if (type == REG_EXPAND_SZ) {
+            const DWORD units = ExpandEnvironmentStringsW(path, expanded, MAX_PATH);
+            if (units == 0 || units > MAX_PATH) return OwnedModule();
+        }
+        return OwnedModule(LoadLibraryW(type == REG_EXPAND_SZ ? expanded : path));
+    }();
+    return server.get();
+}
+
+bool MakeDocumentDirectly(void** document) {
+    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    constexpr IID kIClassFactory = {0x00000001, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    const auto getClassObject = ProcEntry<GetClassObject>(DocumentServer(), "DllGetClassObject");
+    ComRef<IClassFactory> factory;
+    return getClassObject && SUCCEEDED(getClassObject(kDomDocument, kIClassFactory, reinterpret_cast<void**>(factory.put()))) &&
+           factory.get() && SUCCEEDED(factory->CreateInstance(nullptr, kIXmlDomDocument, document)) && *document;
+}
 
 class Bstr {
 public:
@@ -147,9 +182,10 @@ XmlRead Parse(const uint8_t* bytes, size_t size) {
     }
     Apartment apartment(*com);
     ComRef<IXMLDOMDocument> doc;
-    if (FAILED(com->createInstance(kDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIXmlDomDocument,
-                                   reinterpret_cast<void**>(doc.put()))) ||
-        !doc.get()) {
+    if (!MakeDocumentDirectly(reinterpret_cast<void**>(doc.put())) &&
+        (FAILED(com->createInstance(kDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIXmlDomDocument,
+                                    reinterpret_cast<void**>(doc.put()))) ||
+         !doc.get())) {
         result.error = XmlError::NoParser;
         return result;
     }
@@ -199,7 +235,24 @@ XmlRead Parse(const uint8_t* bytes, size_t size) {
     return result;
 }
 
+// The thread only loads the libraries; the statics it fills are made once, whichever thread
+// comes first, and a document parsed meanwhile waits for them.
+DWORD WINAPI LoadParser(void*) {
+    Com();
+    DocumentServer();
+    return 0;
+}
+
 }  // namespace
+
+void PrepareXmlParser() {
+    static const bool started = [] {
+        const HANDLE thread = CreateThread(nullptr, 0, LoadParser, nullptr, 0, nullptr);
+        if (thread) CloseHandle(thread);
+        return true;
+    }();
+    (void)started;
+}
 
 XmlRead ParseXmlDocument(const uint8_t* bytes, size_t size) {
     try {
