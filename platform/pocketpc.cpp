@@ -41,11 +41,12 @@ constexpr GUID kWicPixelFormat32bppBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x
 bool inputPanelUp = false;
 int settingChangeCalls = 0;
 
-// Initialises COM on this thread for the holder's lifetime when nobody has yet.
+// Initialises COM on this thread for the holder's lifetime when nobody has yet, in the
+// multithreaded apartment as the device's COM has it (platform/xml_document.cpp says why).
 class ComApartment {
 public:
     explicit ComApartment(const ComCalls& com)
-        : com_(com), initialised_(SUCCEEDED(com.initialize(nullptr, COINIT_APARTMENTTHREADED))) {}
+        : com_(com), initialised_(SUCCEEDED(com.initialize(nullptr, COINIT_MULTITHREADED))) {}
     ~ComApartment() { if (initialised_) com_.uninitialize(); }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;

@@ -113,10 +113,14 @@ private:
     VARIANT v_;
 };
 
+// COM on this thread for the holder's lifetime, in the multithreaded apartment: the device's COM
+// has no other, and the parser's class takes either. A single-threaded apartment would also cost
+// a hidden window made and destroyed at every document (4-10 ms under Wine). On a thread already
+// in another apartment the call fails and that one serves.
 class Apartment {
 public:
     explicit Apartment(const Calls& com)
-        : com_(com), initialised_(SUCCEEDED(com.initialize(nullptr, COINIT_APARTMENTTHREADED))) {}
+        : com_(com), initialised_(SUCCEEDED(com.initialize(nullptr, COINIT_MULTITHREADED))) {}
     ~Apartment() { if (initialised_) com_.uninitialize(); }
     Apartment(const Apartment&) = delete;
     Apartment& operator=(const Apartment&) = delete;
