@@ -8,7 +8,6 @@
 #include "base/strings.h"
 #include "config/configurations.h"
 #include "config/device_forms.h"
-#include "platform/xml_document.h"
 #include "resources/resource.h"
 #include "store/config_codec.h"
 #include "store/file_values.h"
@@ -135,7 +134,6 @@ Outcome ImportChosen(Session& session, Store& store) {
 
 std::optional<ChosenConfigFile> AskConfigFile(Session& session, UINT titleId) {
     wchar_t path[kPathChars];
-    PrepareXmlParser();   // a provisioning document may be chosen
     if (!AskFilePath(session, session.openFileDialog, titleId, path)) return std::nullopt;
     auto store = OpenConfigFile(session, path);
     if (!store) return std::nullopt;

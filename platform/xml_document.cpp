@@ -239,24 +239,7 @@ XmlRead Parse(const uint8_t* bytes, size_t size) {
     return result;
 }
 
-// The thread only loads the libraries; the statics it fills are made once, whichever thread
-// comes first, and a document parsed meanwhile waits for them.
-DWORD WINAPI LoadParser(void*) {
-    Com();
-    DocumentServer();
-    return 0;
-}
-
 }  // namespace
-
-void PrepareXmlParser() {
-    static const bool started = [] {
-        const HANDLE thread = CreateThread(nullptr, 0, LoadParser, nullptr, 0, nullptr);
-        if (thread) CloseHandle(thread);
-        return true;
-    }();
-    (void)started;
-}
 
 XmlRead ParseXmlDocument(const uint8_t* bytes, size_t size) {
     try {

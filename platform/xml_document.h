@@ -28,7 +28,3 @@ inline constexpr int kMaxXmlDepth = 32;
 inline constexpr size_t kMaxXmlElements = 100000;
 
 XmlRead ParseXmlDocument(const uint8_t* bytes, size_t size);
-
-// Starts loading the parser on a thread of its own, once, so that a document chosen while the
-// user is still in a dialog finds it loaded. Nothing else is done there, and nothing fails.
-void PrepareXmlParser();
