@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/handles.h"
+#include "platform/com_apartment.h"
 #include "platform/sheet_internal.h"
 
 namespace {
@@ -40,20 +41,6 @@ constexpr GUID kWicPixelFormat32bppBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x
 
 bool inputPanelUp = false;
 int settingChangeCalls = 0;
-
-// Initialises COM on this thread for the holder's lifetime when nobody has yet, in the
-// multithreaded apartment as the device's COM has it (platform/xml_document.cpp says why).
-class ComApartment {
-public:
-    explicit ComApartment(const ComCalls& com)
-        : com_(com), initialised_(SUCCEEDED(com.initialize(nullptr, COINIT_MULTITHREADED))) {}
-    ~ComApartment() { if (initialised_) com_.uninitialize(); }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-private:
-    const ComCalls& com_;
-    bool initialised_;
-};
 
 void ShowChild(HWND parent, int id, bool show) {
     if (HWND child = GetDlgItem(parent, id)) ShowWindow(child, show ? SW_SHOWNA : SW_HIDE);
@@ -198,7 +185,7 @@ HBITMAP SHLoadImageFile(const wchar_t* fileName) {
     if (!fileName || !*fileName) return nullptr;
     const ComCalls* com = Com();
     if (!com) return nullptr;
-    ComApartment apartment(*com);
+    ComApartment apartment(com->initialize, com->uninitialize);
     return DecodeImage(*com, fileName);
 }
 
@@ -206,6 +193,6 @@ HBITMAP LoadImageBytes(const void* bytes, size_t size) {
     if (!bytes || size == 0 || size > 0x7FFFFFFF) return nullptr;
     const ComCalls* com = Com();
     if (!com) return nullptr;
-    ComApartment apartment(*com);
+    ComApartment apartment(com->initialize, com->uninitialize);
     return DecodeImage(*com, nullptr, static_cast<const BYTE*>(bytes), static_cast<DWORD>(size));
 }

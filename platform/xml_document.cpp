@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "base/handles.h"
+#include "platform/com_apartment.h"
 
 namespace {
 
@@ -113,22 +114,6 @@ private:
     VARIANT v_;
 };
 
-// COM on this thread for the holder's lifetime, in the multithreaded apartment: the device's COM
-// has no other, and the parser's class takes either. A single-threaded apartment would also cost
-// a hidden window made and destroyed at every document (4-10 ms under Wine). On a thread already
-// in another apartment the call fails and that one serves.
-class Apartment {
-public:
-    explicit Apartment(const Calls& com)
-        : com_(com), initialised_(SUCCEEDED(com.initialize(nullptr, COINIT_MULTITHREADED))) {}
-    ~Apartment() { if (initialised_) com_.uninitialize(); }
-    Apartment(const Apartment&) = delete;
-    Apartment& operator=(const Apartment&) = delete;
-private:
-    const Calls& com_;
-    bool initialised_;
-};
-
 class Walker {
 public:
     explicit Walker(const Calls& com) : com_(com) {}
@@ -184,7 +169,7 @@ XmlRead Parse(const uint8_t* bytes, size_t size) {
         result.error = com ? XmlError::TooDeep : XmlError::NoParser;
         return result;
     }
-    Apartment apartment(*com);
+    ComApartment apartment(com->initialize, com->uninitialize);
     ComRef<IXMLDOMDocument> doc;
     if (!MakeDocumentDirectly(reinterpret_cast<void**>(doc.put())) &&
         (FAILED(com->createInstance(kDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIXmlDomDocument,
